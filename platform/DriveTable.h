@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct Drive {
+    char letter = 'C';    // upper case
+    std::string hostRoot; // host directory of the drive's root, without a trailing '/' except "/"
+    bool ready = true;    // false: a removable drive without a medium (dangling device link)
+};
+
+// The machine's drive letters: C: is the host root, further letters come from the per-user
+// device folder. Tests install their own table (platform/testing/FakeDriveTable.h).
+class DriveTable {
+public:
+    virtual ~DriveTable() = default;
+
+    // Sorted by letter; read anew on every call, so a link added at run time shows up.
+    virtual std::vector<Drive> drives() const = 0;
+
+    // The table in force: the host's unless a test has installed another.
+    static const DriveTable& current();
+    // Installs a table (nullptr restores the host's); returns the one it replaces.
+    static const DriveTable* install(const DriveTable* table);
+};
+
+} // namespace platform

@@ -1,0 +1,32 @@
+#pragma once
+
+// The target platform's error codes, which the program keeps so that its messages stay the same.
+namespace platform {
+
+enum ErrorCode : int {
+    NoError = 0,
+    ErrorFileNotFound = 2,
+    ErrorPathNotFound = 3,
+    ErrorTooManyOpenFiles = 4,
+    ErrorAccessDenied = 5,
+    ErrorNotEnoughMemory = 8,
+    ErrorInvalidDrive = 15,
+    ErrorNoMoreFiles = 18,
+    ErrorWriteProtect = 19,
+    ErrorNotReady = 21,
+    ErrorSharingViolation = 32,
+    ErrorHandleDiskFull = 39,
+    ErrorFileExists = 80,
+    ErrorInvalidParameter = 87,
+    ErrorDiskFull = 112,
+    ErrorInvalidName = 123,
+    ErrorDirNotEmpty = 145,
+    ErrorAlreadyExists = 183,
+    ErrorFilenameExcedRange = 206,
+    ErrorDirectory = 267,
+};
+
+// Maps an errno value to the nearest target-platform error code.
+int errorFromErrno(int err);
+
+} // namespace platform

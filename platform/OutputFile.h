@@ -1,0 +1,32 @@
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+namespace platform {
+
+// A file written through a 64 KiB buffer into a temporary sibling, which replaces the target
+// only when commit() succeeds: readers never see a partial file, and a failure leaves the
+// previous file untouched and no temporary file behind.
+class OutputFile {
+public:
+    OutputFile();
+    ~OutputFile(); // discards anything not committed
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Drive path of the target. Returns 0 or an error code (a read-only existing target
+    // fails with ErrorAccessDenied, as creating it in place would).
+    int create(std::string_view drivePath);
+    int write(std::string_view bytes);
+    // Flushes, closes and renames over the target.
+    int commit();
+    // Closes and removes the temporary file; harmless when nothing is open.
+    void discard() noexcept;
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+} // namespace platform

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Drive paths ("C:\a\b", root "C:\") and the process current directory with one remembered
+// directory per drive. Input accepts '/' as a separator as well as '\'.
+namespace platform {
+
+// Resolves X:, X:rel, \rest, relative paths, "." and ".." (lexically, ".." stays at a root)
+// against the current directory. Returns 0 and the absolute drive path, or an error code
+// (ErrorInvalidDrive for an unknown letter).
+int resolveDrivePath(std::string_view path, std::string& absolute);
+
+// Absolute (or resolvable) drive path to host path. Fails with ErrorInvalidDrive or
+// ErrorNotReady when the drive is unknown or has no medium.
+int toHostPath(std::string_view drivePath, std::string& hostPath);
+
+// Host path to drive path: the current drive when the path lies under its root, else the
+// drive with the longest matching root. A relative host path is taken from the host's
+// current directory.
+std::string toDrivePath(std::string_view hostPath);
+
+// The process current directory as a drive path.
+std::string getCurrentDirectory();
+
+// Enters a directory (the host process follows with chdir, so both agree). Returns 0 or an
+// error code; on failure nothing changes.
+int setCurrentDirectory(std::string_view path);
+
+// Forgets every drive's remembered directory and returns to the host's current directory;
+// for tests that install another drive table.
+void resetCurrentDirectories();
+
+} // namespace platform

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Text is UTF-8 bytes throughout the program; these are the locale-aware operations on it.
+namespace platform {
+
+// The user's locale collation (LC_ALL, LC_COLLATE, LANG; the root collation for C and
+// POSIX). Negative, zero or positive like strcmp.
+int compareText(std::string_view a, std::string_view b, bool ignoreCase);
+
+// Opens the collation of another locale ("de_DE.UTF-8", "C", ...) for the rest of the
+// process; tests use it to pin the order they check.
+void setCollationLocale(std::string_view locale);
+
+// Case-insensitive file-name match with '*' and '?'.
+bool matchesPattern(std::string_view name, std::string_view pattern);
+
+std::string lowerText(std::string_view text);
+std::string upperText(std::string_view text);
+
+// The integer rule shared by the size fields and the settings store: leading blanks (code
+// 32 only), then "$" and hex digits (a 32-bit pattern, $FFFFFFFF is -1) or an optional sign
+// and decimal digits within the 32-bit signed range, and nothing after.
+std::optional<std::int32_t> parseInteger(std::string_view text);
+
+} // namespace platform

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test.
+#   scripts/test.sh              the normal build, in build/
+#   scripts/test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer, in build-asan/
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+options=()
+dir="$PICTAVO_SOURCE/build"
+if [ "${1:-}" = "--sanitize" ]; then
+    options+=(-DPICTAVO_SANITIZE=ON)
+    dir="$PICTAVO_SOURCE/build-asan"
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+fi
+[ -n "${CI:-}" ] && options+=(-DPICTAVO_WERROR=ON)
+
+pictavo_install_missing
+pictavo_build "$dir" "${options[@]}"
+ctest --test-dir "$dir" --output-on-failure --parallel "$(nproc)"
