@@ -2,38 +2,32 @@
 
 #include "index/FeedbackBackend.h"
 
-void ShowStatus(const std::string& text)
-{
+void ShowStatus(const std::string& text) {
     if (FeedbackBackend* backend = FeedbackBackend::current())
         backend->showStatus(text);
 }
 
-void ShowErrorMessage(const std::string& text)
-{
+void ShowErrorMessage(const std::string& text) {
     if (FeedbackBackend* backend = FeedbackBackend::current())
         backend->showErrorMessage(text);
 }
 
-bool AskYesNo(const std::string& text)
-{
+bool AskYesNo(const std::string& text) {
     FeedbackBackend* backend = FeedbackBackend::current();
     return backend && backend->askYesNo(text);
 }
 
-void SetBusyCursor()
-{
+void SetBusyCursor() {
     if (FeedbackBackend* backend = FeedbackBackend::current())
         backend->setBusyCursor();
 }
 
-void RestoreCursor()
-{
+void RestoreCursor() {
     if (FeedbackBackend* backend = FeedbackBackend::current())
         backend->restoreCursor();
 }
 
-std::string FileNameWithoutExtension(const std::string& fileName)
-{
+std::string FileNameWithoutExtension(const std::string& fileName) {
     const std::size_t separator = fileName.find_last_of(":\\");
     const std::size_t partStart = separator == std::string::npos ? 0 : separator + 1;
     if (partStart == fileName.size())

@@ -1,7 +1,7 @@
 #pragma once
 
 // Operations of the platform layer that a test can make fail with an error code of its
-// choice (see platform/testing/FaultInjector.h). In production no fault is ever set.
+// choice (platform/testing/FaultInjector.h). In production no fault source is installed.
 namespace platform {
 
 enum class Operation {
@@ -20,7 +20,17 @@ enum class Operation {
     Count
 };
 
-// The error code a test has set for the operation, 0 when it should run normally.
+class FaultSource {
+public:
+    virtual ~FaultSource() = default;
+    virtual int faultFor(Operation operation) = 0;
+};
+
+// Installs a fault source (nullptr removes it); returns the one it replaces.
+FaultSource* installFaultSource(FaultSource* source);
+
+// The error code the installed source has chosen for this call of the operation, 0 when it
+// should run normally.
 int injectedFault(Operation operation);
 
 } // namespace platform

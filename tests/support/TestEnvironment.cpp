@@ -6,8 +6,7 @@
 namespace testsupport {
 
 TestEnvironment::TestEnvironment()
-    : m_root(QDir::tempPath() + QStringLiteral("/pictavo-test-XXXXXX"))
-{
+    : m_root(QDir::tempPath() + QStringLiteral("/pictavo-test-XXXXXX")) {
     if (!m_root.isValid())
         qFatal("cannot create a temporary test folder: %s", qPrintable(m_root.errorString()));
 
@@ -15,8 +14,7 @@ TestEnvironment::TestEnvironment()
     root.mkpath(QStringLiteral("home/.config"));
     root.mkpath(QStringLiteral("runtime"));
     QFile::setPermissions(root.filePath(QStringLiteral("runtime")),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                              QFileDevice::ExeOwner);
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     qputenv("HOME", home().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", configHome().toLocal8Bit());
@@ -25,13 +23,11 @@ TestEnvironment::TestEnvironment()
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
-QString TestEnvironment::home() const
-{
+QString TestEnvironment::home() const {
     return m_root.path() + QStringLiteral("/home");
 }
 
-QString TestEnvironment::configHome() const
-{
+QString TestEnvironment::configHome() const {
     return m_root.path() + QStringLiteral("/home/.config");
 }
 

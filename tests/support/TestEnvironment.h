@@ -24,12 +24,11 @@ private:
 
 // QTEST_MAIN with a private environment; AppClass is QCoreApplication, QGuiApplication or
 // QApplication.
-#define PICTAVO_TEST_MAIN(TestClass, AppClass)                                                  \
-    int main(int argc, char** argv)                                                            \
-    {                                                                                          \
-        testsupport::TestEnvironment environment;                                              \
-        AppClass app(argc, argv);                                                              \
-        TestClass test;                                                                        \
-        QTEST_SET_MAIN_SOURCE_PATH                                                             \
-        return QTest::qExec(&test, argc, argv);                                                \
+#define PICTAVO_TEST_MAIN(TestClass, AppClass)                                                     \
+    int main(int argc, char** argv) {                                                              \
+        testsupport::TestEnvironment environment;                                                  \
+        AppClass app(argc, argv);                                                                  \
+        TestClass test;                                                                            \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&test, argc, argv);                                                    \
     }
