@@ -14,6 +14,7 @@ enum ErrorCode : int {
     ErrorNoMoreFiles = 18,
     ErrorWriteProtect = 19,
     ErrorNotReady = 21,
+    ErrorGenFailure = 31,
     ErrorSharingViolation = 32,
     ErrorHandleDiskFull = 39,
     ErrorFileExists = 80,

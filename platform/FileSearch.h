@@ -13,6 +13,10 @@ enum FileAttribute : std::uint32_t {
     AttributeDirectory = 0x10,
 };
 
+// What a search finds out beyond name, directory and hidden. The read-only attribute costs
+// one access check per matching entry, which large scans that never look at it skip.
+enum class FindDetail { Basic, ReadOnly };
+
 struct FindData {
     std::string name; // long name, no directory part
     std::uint32_t attributes = 0;
@@ -23,7 +27,9 @@ struct FindData {
 // ".." are reported in non-root directories.
 class FileSearch {
 public:
+    // AttributeReadOnly is reported only with FindDetail::ReadOnly.
     explicit FileSearch(std::string_view pattern);
+    FileSearch(std::string_view pattern, FindDetail detail);
     ~FileSearch();
     FileSearch(const FileSearch&) = delete;
     FileSearch& operator=(const FileSearch&) = delete;

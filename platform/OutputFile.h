@@ -24,6 +24,11 @@ public:
     // Closes and removes the temporary file; harmless when nothing is open.
     void discard() noexcept;
 
+    // Where the file system offers them, the data is written to an unnamed file that
+    // vanishes with a crashed process; otherwise to a hidden named sibling, which a killed
+    // process leaves behind. Tests turn the unnamed kind off to exercise the other path.
+    static void allowUnnamedTemporaryFiles(bool allow);
+
 private:
     struct State;
     std::unique_ptr<State> m_state;

@@ -1,13 +1,12 @@
 #include "platform/Text.h"
 
+#include "platform/NamePattern.h"
+
 #include <unicode/ucasemap.h>
-#include <unicode/uchar.h>
 #include <unicode/ucol.h>
-#include <unicode/utf8.h>
 
 #include <cstdlib>
 #include <mutex>
-#include <vector>
 
 namespace platform {
 
@@ -103,49 +102,6 @@ int byteOrder(std::string_view a, std::string_view b) {
     return result < 0 ? -1 : (result > 0 ? 1 : 0);
 }
 
-// Code points of a UTF-8 text after simple case folding; an ill-formed byte stands for
-// itself (as U+FFFD would merge distinct names).
-void foldInto(std::string_view text, std::vector<UChar32>& out) {
-    out.clear();
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    const auto length = static_cast<int32_t>(text.size());
-    int32_t i = 0;
-    while (i < length) {
-        const int32_t start = i;
-        UChar32 c;
-        U8_NEXT(bytes, i, length, c);
-        if (c < 0)
-            c = 0x110000 + bytes[start]; // outside Unicode, so it only matches itself
-        else
-            c = u_foldCase(c, U_FOLD_CASE_DEFAULT);
-        out.push_back(c);
-    }
-}
-
-bool matchFolded(const std::vector<UChar32>& name, const std::vector<UChar32>& pattern) {
-    // Iterative wildcard match with one backtrack point: linear in practice, never
-    // exponential.
-    std::size_t n = 0, p = 0;
-    std::size_t starP = std::string_view::npos, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
-            ++n;
-            ++p;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            starP = p++;
-            starN = n;
-        } else if (starP != std::string_view::npos) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*')
-        ++p;
-    return p == pattern.size();
-}
-
 std::string mapCase(std::string_view text, bool upper) {
     if (text.empty())
         return {};
@@ -204,10 +160,7 @@ void setCollationLocale(std::string_view locale) {
 }
 
 bool matchesPattern(std::string_view name, std::string_view pattern) {
-    thread_local std::vector<UChar32> foldedName, foldedPattern;
-    foldInto(name, foldedName);
-    foldInto(pattern, foldedPattern);
-    return matchFolded(foldedName, foldedPattern);
+    return NamePattern(pattern).matches(name);
 }
 
 std::string lowerText(std::string_view text) {

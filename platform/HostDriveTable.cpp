@@ -1,0 +1,89 @@
+#include "platform/HostDriveTable.h"
+
+#include "platform/HostPaths.h"
+
+#include <array>
+#include <cctype>
+#include <cstdlib>
+#include <dirent.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+std::string homeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home == '/')
+        return home;
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir)
+        return entry->pw_dir;
+    return "/";
+}
+
+std::string readLink(const std::string& path) {
+    std::string target(256, '\0');
+    for (;;) {
+        const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+        if (length < 0)
+            return {};
+        if (static_cast<std::size_t>(length) < target.size()) {
+            target.resize(static_cast<std::size_t>(length));
+            return target;
+        }
+        target.resize(target.size() * 2);
+    }
+}
+
+} // namespace
+
+std::string HostDriveTable::deviceFolder() {
+    std::string config;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
+        config = xdg;
+    else
+        config = homeFolder() + "/.config";
+    return host::normalize(config + "/pictavo/dosdevices");
+}
+
+std::vector<Drive> HostDriveTable::drives() const {
+    std::array<Drive, 26> table{};
+    std::array<bool, 26> present{};
+    table[2] = Drive{'C', "/", true};
+    present[2] = true;
+
+    const std::string folder = deviceFolder();
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (const dirent* entry = readdir(dir)) {
+            const std::string_view name = entry->d_name;
+            if (name.size() != 2 || name[1] != ':' ||
+                !std::isalpha(static_cast<unsigned char>(name[0])))
+                continue;
+            const std::string link = folder + '/' + entry->d_name;
+            struct stat info {};
+            if (lstat(link.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+                continue;
+            const std::string target = readLink(link);
+            if (target.empty())
+                continue;
+            const char letter =
+                static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+            Drive& drive = table[static_cast<std::size_t>(letter - 'A')];
+            drive.letter = letter;
+            drive.hostRoot = host::normalize(target, folder);
+            drive.ready = stat(link.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+            present[static_cast<std::size_t>(letter - 'A')] = true;
+        }
+        closedir(dir);
+    }
+
+    std::vector<Drive> result;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (present[i])
+            result.push_back(table[i]);
+    }
+    return result;
+}
+
+} // namespace platform

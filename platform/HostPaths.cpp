@@ -1,0 +1,65 @@
+#include "platform/HostPaths.h"
+
+#include <cstdlib>
+#include <unistd.h>
+#include <vector>
+
+namespace platform::host {
+
+std::string normalize(std::string_view path, std::string_view base) {
+    std::vector<std::string_view> parts;
+    const auto add = [&parts](std::string_view text) {
+        std::size_t start = 0;
+        while (start <= text.size()) {
+            std::size_t end = text.find('/', start);
+            if (end == std::string_view::npos)
+                end = text.size();
+            const std::string_view part = text.substr(start, end - start);
+            if (part == "..") {
+                if (!parts.empty())
+                    parts.pop_back();
+            } else if (!part.empty() && part != ".") {
+                parts.push_back(part);
+            }
+            start = end + 1;
+        }
+    };
+    if (path.empty() || path.front() != '/')
+        add(base);
+    add(path);
+
+    std::string result;
+    for (const std::string_view part : parts) {
+        result += '/';
+        result += part;
+    }
+    return result.empty() ? std::string("/") : result;
+}
+
+std::string workingDirectory() {
+    char* name = get_current_dir_name();
+    if (!name)
+        return {};
+    std::string result(name);
+    std::free(name);
+    if (result.empty() || result.front() != '/')
+        return {}; // "(unreachable)/..." for a directory outside our root
+    return result;
+}
+
+bool isWithin(std::string_view path, std::string_view root) {
+    if (root == "/")
+        return !path.empty() && path.front() == '/';
+    if (path.size() < root.size() || path.substr(0, root.size()) != root)
+        return false;
+    return path.size() == root.size() || path[root.size()] == '/';
+}
+
+std::string parentOf(std::string_view path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string_view::npos || slash == 0)
+        return "/";
+    return std::string(path.substr(0, slash));
+}
+
+} // namespace platform::host

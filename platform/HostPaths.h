@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Helpers on host ('/'-separated) paths shared by the drive, path and file services.
+namespace platform::host {
+
+// An absolute host path without ".", "..", repeated or trailing '/' (lexically; "/" stays
+// "/"). A relative path is taken from base, which must be absolute.
+std::string normalize(std::string_view path, std::string_view base = "/");
+
+// The host's working directory, as the shell that started us names it when that still
+// refers to the same directory ($PWD), else as the kernel resolves it; empty when it is gone.
+std::string workingDirectory();
+
+// True when path (normalized) is root itself or lies below it.
+bool isWithin(std::string_view path, std::string_view root);
+
+// The directory part of a normalized absolute path ("/a/b" gives "/a", "/a" gives "/").
+std::string parentOf(std::string_view path);
+
+} // namespace platform::host

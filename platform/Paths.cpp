@@ -1,0 +1,292 @@
+#include "platform/Paths.h"
+
+#include "platform/DriveTable.h"
+#include "platform/ErrorCodes.h"
+#include "platform/Faults.h"
+#include "platform/HostPaths.h"
+
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <mutex>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+char upper(char c) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+std::string rootOf(char letter) {
+    return std::string{letter, ':', '\\'};
+}
+
+std::optional<Drive> findDrive(const std::vector<Drive>& drives, char letter) {
+    for (const Drive& drive : drives) {
+        if (drive.letter == letter)
+            return drive;
+    }
+    return std::nullopt;
+}
+
+// The current directory and each drive's last one; the process has one of these.
+struct DirectoryState {
+    std::mutex mutex;
+    bool initialized = false;
+    std::string current;
+    std::array<std::string, 26> remembered;
+
+    std::string& rememberedFor(char letter) {
+        return remembered[static_cast<std::size_t>(letter - 'A')];
+    }
+};
+
+DirectoryState& state() {
+    static DirectoryState instance;
+    return instance;
+}
+
+std::string drivePathFor(const std::vector<Drive>& drives, std::string_view hostPath,
+                         char preferred) {
+    std::optional<Drive> best;
+    for (const Drive& drive : drives) {
+        if (!drive.ready || drive.hostRoot.empty() || !host::isWithin(hostPath, drive.hostRoot))
+            continue;
+        if (drive.letter == preferred) {
+            best = drive;
+            break;
+        }
+        if (!best || drive.hostRoot.size() > best->hostRoot.size())
+            best = drive;
+    }
+    if (!best)
+        return {};
+
+    std::string rest(hostPath.substr(best->hostRoot == "/" ? 1 : best->hostRoot.size()));
+    if (!rest.empty() && rest.front() == '/')
+        rest.erase(0, 1);
+    if (rest.find('\\') != std::string::npos)
+        return {}; // a host name holding '\' has no drive path
+    for (char& c : rest) {
+        if (c == '/')
+            c = '\\';
+    }
+    return rootOf(best->letter) + rest;
+}
+
+// Called with the state locked.
+void ensureInitialized(DirectoryState& s, const std::vector<Drive>& drives) {
+    if (s.initialized)
+        return;
+    const std::string working = host::workingDirectory();
+    std::string current = working.empty() ? std::string() : drivePathFor(drives, working, '\0');
+    if (current.empty()) {
+        // The host's directory lies on no drive: start at the root of the first drive that
+        // can be entered.
+        current = rootOf('C');
+        for (const Drive& drive : drives) {
+            if (drive.ready) {
+                current = rootOf(drive.letter);
+                break;
+            }
+        }
+    }
+    s.current = current;
+    s.rememberedFor(current[0]) = current;
+    s.initialized = true;
+}
+
+// Resolves against the state (locked by the caller).
+int resolveLocked(DirectoryState& s, const std::vector<Drive>& drives, std::string_view path,
+                  std::string& absolute) {
+    if (path.empty())
+        return ErrorPathNotFound;
+    if (path.find('\0') != std::string_view::npos)
+        return ErrorInvalidName;
+
+    char letter = s.current[0];
+    std::string_view rest = path;
+    std::string base;
+    if (path.size() >= 2 && path[1] == ':') {
+        if (!std::isalpha(static_cast<unsigned char>(path[0])))
+            return ErrorInvalidDrive;
+        letter = upper(path[0]);
+        if (!findDrive(drives, letter))
+            return ErrorInvalidDrive;
+        rest = path.substr(2);
+        if (rest.empty() || !isSeparator(rest.front())) {
+            const std::string& remembered = s.rememberedFor(letter);
+            base = remembered.empty() ? rootOf(letter) : remembered;
+        }
+    } else if (isSeparator(path.front())) {
+        if (path.size() >= 2 && isSeparator(path[1]))
+            return ErrorPathNotFound; // network paths (\\server\share) have no drive
+    } else {
+        base = s.current;
+    }
+    if (!findDrive(drives, letter))
+        return ErrorInvalidDrive;
+
+    std::vector<std::string_view> parts;
+    const auto add = [&parts](std::string_view text) {
+        std::size_t start = 0;
+        while (start <= text.size()) {
+            std::size_t end = start;
+            while (end < text.size() && !isSeparator(text[end]))
+                ++end;
+            const std::string_view part = text.substr(start, end - start);
+            if (part == "..") {
+                if (!parts.empty())
+                    parts.pop_back();
+            } else if (!part.empty() && part != ".") {
+                parts.push_back(part);
+            }
+            start = end + 1;
+        }
+    };
+    if (!base.empty())
+        add(std::string_view(base).substr(3));
+    add(rest);
+
+    absolute = rootOf(letter);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            absolute += '\\';
+        absolute += parts[i];
+    }
+    return NoError;
+}
+
+std::string hostPathOf(const Drive& drive, std::string_view absolute) {
+    std::string result = drive.hostRoot;
+    std::string_view rest = absolute.substr(3);
+    if (rest.empty())
+        return result;
+    if (result != "/")
+        result += '/';
+    for (const char c : rest)
+        result += c == '\\' ? '/' : c;
+    return result;
+}
+
+int hostPathLocked(DirectoryState& s, const std::vector<Drive>& drives, std::string_view path,
+                   std::string& absolute, std::string& hostPath) {
+    if (const int error = resolveLocked(s, drives, path, absolute))
+        return error;
+    const std::optional<Drive> drive = findDrive(drives, absolute[0]);
+    if (!drive)
+        return ErrorInvalidDrive;
+    if (!drive->ready)
+        return ErrorNotReady;
+    hostPath = hostPathOf(*drive, absolute);
+    return NoError;
+}
+
+bool isDirectory(const std::string& hostPath) {
+    struct stat info {};
+    return stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The target tells a missing last component (2) from a missing directory on the way (3),
+// and a file where a directory was asked for (267) from a file on the way (3).
+int enterError(int err, const std::string& hostPath) {
+    switch (err) {
+    case ENOENT:
+        return isDirectory(host::parentOf(hostPath)) ? ErrorFileNotFound : ErrorPathNotFound;
+    case ENOTDIR: {
+        struct stat info {};
+        const bool exists = stat(hostPath.c_str(), &info) == 0;
+        return exists && isDirectory(host::parentOf(hostPath)) ? ErrorDirectory : ErrorPathNotFound;
+    }
+    default:
+        return errorFromErrno(err);
+    }
+}
+
+} // namespace
+
+int resolveDrivePath(std::string_view path, std::string& absolute) {
+    const std::vector<Drive> drives = DriveTable::current().drives();
+    DirectoryState& s = state();
+    std::lock_guard lock(s.mutex);
+    ensureInitialized(s, drives);
+    std::string result;
+    if (const int error = resolveLocked(s, drives, path, result))
+        return error;
+    absolute = std::move(result);
+    return NoError;
+}
+
+int toHostPath(std::string_view drivePath, std::string& hostPath) {
+    const std::vector<Drive> drives = DriveTable::current().drives();
+    DirectoryState& s = state();
+    std::lock_guard lock(s.mutex);
+    ensureInitialized(s, drives);
+    std::string absolute, result;
+    if (const int error = hostPathLocked(s, drives, drivePath, absolute, result))
+        return error;
+    hostPath = std::move(result);
+    return NoError;
+}
+
+std::string toDrivePath(std::string_view hostPath) {
+    const std::vector<Drive> drives = DriveTable::current().drives();
+    DirectoryState& s = state();
+    std::lock_guard lock(s.mutex);
+    ensureInitialized(s, drives);
+    std::string absolute;
+    if (!hostPath.empty() && hostPath.front() == '/') {
+        absolute = host::normalize(hostPath);
+    } else {
+        const std::string working = host::workingDirectory();
+        if (working.empty())
+            return {};
+        absolute = host::normalize(hostPath, working);
+    }
+    return drivePathFor(drives, absolute, s.current[0]);
+}
+
+std::string getCurrentDirectory() {
+    const std::vector<Drive> drives = DriveTable::current().drives();
+    DirectoryState& s = state();
+    std::lock_guard lock(s.mutex);
+    ensureInitialized(s, drives);
+    return s.current;
+}
+
+int setCurrentDirectory(std::string_view path) {
+    if (const int fault = injectedFault(Operation::SetCurrentDirectory))
+        return fault;
+    const std::vector<Drive> drives = DriveTable::current().drives();
+    DirectoryState& s = state();
+    std::lock_guard lock(s.mutex);
+    ensureInitialized(s, drives);
+    std::string absolute, hostPath;
+    if (const int error = hostPathLocked(s, drives, path, absolute, hostPath))
+        return error;
+    if (chdir(hostPath.c_str()) != 0)
+        return enterError(errno, hostPath);
+    s.current = absolute;
+    s.rememberedFor(absolute[0]) = absolute;
+    return NoError;
+}
+
+void resetCurrentDirectories() {
+    DirectoryState& s = state();
+    std::lock_guard lock(s.mutex);
+    s.initialized = false;
+    s.current.clear();
+    for (std::string& remembered : s.remembered)
+        remembered.clear();
+}
+
+} // namespace platform

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/DriveTable.h"
+
+#include <map>
+#include <string>
+
+namespace platform {
+
+// A drive table under a test's control, in force while it lives. It starts with C: at the
+// host root; each change forgets the remembered current directories, and destruction brings
+// back the previous table and the host's working directory.
+class FakeDriveTable : public DriveTable {
+public:
+    FakeDriveTable();
+    ~FakeDriveTable() override;
+    FakeDriveTable(const FakeDriveTable&) = delete;
+    FakeDriveTable& operator=(const FakeDriveTable&) = delete;
+
+    void map(char letter, const std::string& hostRoot);
+    // A removable drive without a medium: listed, but it cannot be entered.
+    void mapNotReady(char letter);
+    void unmap(char letter);
+
+    std::vector<Drive> drives() const override;
+
+private:
+    std::map<char, Drive> m_drives;
+    const DriveTable* m_previous;
+    int m_workingDirectory; // descriptor of the host's directory at construction
+};
+
+} // namespace platform
