@@ -1,0 +1,512 @@
+#include "platform/RegistryDatabase.h"
+
+#include "platform/ErrorCodes.h"
+#include "platform/Faults.h"
+#include "platform/Registry.h"
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <initializer_list>
+#include <thread>
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+// "PCTV" in the header tells our database from any other SQLite file.
+constexpr std::int64_t ApplicationId = 0x50435456;
+constexpr std::int64_t SchemaVersion = 1;
+constexpr int BusyTimeoutMs = 5000;
+constexpr auto FolderLockWait = std::chrono::seconds(5);
+
+// Key names are unique below their parent regardless of ASCII case; id 1 is the current
+// user's root and the only key without a parent. Values are never NULL: the empty value is a
+// blob of zero bytes.
+constexpr const char* SchemaSql = R"sql(
+CREATE TABLE reg_keys (
+    id     INTEGER PRIMARY KEY,
+    parent INTEGER REFERENCES reg_keys (id),
+    name   TEXT NOT NULL COLLATE NOCASE,
+    UNIQUE (parent, name),
+    CHECK ((parent IS NULL) = (id = 1))
+);
+CREATE TABLE reg_values (
+    key_id INTEGER NOT NULL REFERENCES reg_keys (id),
+    name   TEXT NOT NULL COLLATE NOCASE,
+    type   INTEGER NOT NULL CHECK (type BETWEEN 0 AND 4294967295),
+    data   BLOB NOT NULL CHECK (typeof(data) = 'blob'),
+    PRIMARY KEY (key_id, name)
+) WITHOUT ROWID;
+INSERT INTO reg_keys (id, parent, name) VALUES (1, NULL, '');
+PRAGMA application_id = 1346589782;
+PRAGMA user_version = 1;
+)sql";
+
+bool isDamage(int rc) {
+    const int primary = rc & 0xff;
+    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
+}
+
+int statusFromSqlite(int rc) {
+    switch (rc & 0xff) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE:
+        return NoError;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return ErrorSharingViolation;
+    case SQLITE_PERM:
+    case SQLITE_READONLY:
+    case SQLITE_AUTH:
+    case SQLITE_CANTOPEN:
+        return ErrorAccessDenied;
+    case SQLITE_NOMEM:
+        return ErrorNotEnoughMemory;
+    case SQLITE_FULL:
+        return ErrorDiskFull;
+    case SQLITE_TOOBIG:
+        return ErrorInvalidParameter;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return RegErrorBadDatabase;
+    default:
+        return RegErrorIoFailed;
+    }
+}
+
+// An empty view may carry a null pointer, which SQLite would store as NULL.
+const char* nonNull(std::string_view text) {
+    return text.data() ? text.data() : "";
+}
+
+int bindText(sqlite3_stmt* statement, int index, std::string_view text) {
+    return sqlite3_bind_text64(statement, index, nonNull(text), text.size(), SQLITE_STATIC,
+                               SQLITE_UTF8);
+}
+
+// Leaves the statement ready for its next use and drops its hold on the caller's buffers and
+// on the read snapshot.
+int finish(sqlite3_stmt* statement, int rc) {
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    return rc;
+}
+
+bool exists(const std::string& path) {
+    struct stat status;
+    return ::lstat(path.c_str(), &status) == 0;
+}
+
+std::string withoutTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+std::string configHome() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/') // relative values are invalid and ignored
+        return withoutTrailingSlashes(xdg);
+    std::string home;
+    if (const char* variable = std::getenv("HOME"); variable && variable[0] == '/')
+        home = variable;
+    else if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir)
+        home = user->pw_dir;
+    return withoutTrailingSlashes(home) + "/.config";
+}
+
+// Creates every missing level with owner-only access.
+int makeFolder(const std::string& folder) {
+    for (std::size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
+        const std::string level = folder.substr(0, end);
+        if (::mkdir(level.c_str(), 0700) != 0 && errno != EEXIST)
+            return errorFromErrno(errno);
+        if (end == std::string::npos)
+            break;
+    }
+    struct stat status;
+    if (::stat(folder.c_str(), &status) != 0)
+        return errorFromErrno(errno);
+    return S_ISDIR(status.st_mode) ? NoError : ErrorDirectory;
+}
+
+// Serialises the check-and-repair of the file between processes. A process that stays
+// stuck inside it does not block the others for ever; they then open without repairing.
+bool lockFolder(int folderFd) {
+    const auto deadline = std::chrono::steady_clock::now() + FolderLockWait;
+    for (;;) {
+        if (::flock(folderFd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+std::string timeStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
+    return text;
+}
+
+// Renames the file to <file>.corrupt-<time> (never deleting anything) together with its side
+// files. The side files go first: a stale WAL left beside a fresh database would be replayed
+// into it.
+int moveAside(const std::string& file) {
+    const std::string base = file + ".corrupt-" + timeStamp();
+    std::string target = base;
+    for (int n = 2; exists(target) || exists(target + "-wal") || exists(target + "-shm") ||
+                    exists(target + "-journal");
+         ++n)
+        target = base + "-" + std::to_string(n);
+
+    for (const char* suffix : {"-wal", "-shm", "-journal"}) {
+        if (exists(file + suffix) && ::rename((file + suffix).c_str(), (target + suffix).c_str()))
+            return errorFromErrno(errno);
+    }
+    if (::rename(file.c_str(), target.c_str()) != 0)
+        return errorFromErrno(errno);
+    return NoError;
+}
+
+} // namespace
+
+RegistryDatabase& RegistryDatabase::instance() {
+    static RegistryDatabase database;
+    return database;
+}
+
+RegistryDatabase::~RegistryDatabase() {
+    close();
+}
+
+std::string RegistryDatabase::filePath() {
+    return configHome() + "/pictavo/registry.db";
+}
+
+int RegistryDatabase::ensureOpen() {
+    if (m_db)
+        return NoError;
+    if (const int fault = injectedFault(Operation::RegOpenDatabase))
+        return fault;
+
+    const std::string file = filePath();
+    if (const int status = makeFolder(file.substr(0, file.rfind('/'))))
+        return status;
+    const int folderFd =
+        ::open(file.substr(0, file.rfind('/')).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool locked = folderFd >= 0 && lockFolder(folderFd);
+    const int status = openChecked(file, locked);
+    if (folderFd >= 0)
+        ::close(folderFd); // also releases the lock
+    return status;
+}
+
+int RegistryDatabase::openChecked(const std::string& file, bool mayMoveAside) {
+    int status = NoError;
+    Verdict verdict = tryOpen(file, status);
+    if (verdict == Verdict::NotRegistry) {
+        if (!mayMoveAside)
+            return RegErrorBadDatabase;
+        if (const int moved = moveAside(file))
+            return moved;
+        verdict = tryOpen(file, status);
+    }
+    if (verdict == Verdict::Usable)
+        return NoError;
+    return status != NoError ? status : RegErrorBadDatabase;
+}
+
+RegistryDatabase::Verdict RegistryDatabase::tryOpen(const std::string& file, int& status) {
+    struct stat fileStatus;
+    if (::stat(file.c_str(), &fileStatus) == 0 && !S_ISREG(fileStatus.st_mode))
+        return Verdict::NotRegistry;
+
+    sqlite3* db = nullptr;
+    const int rc =
+        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        status = statusFromSqlite(rc);
+        return Verdict::Failed;
+    }
+    m_db = db;
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, BusyTimeoutMs);
+    const Verdict verdict = checkAndPrepare(status);
+    if (verdict != Verdict::Usable)
+        close();
+    return verdict;
+}
+
+// Looks at the file before changing anything in it, so that a foreign database is moved
+// aside exactly as it was.
+RegistryDatabase::Verdict RegistryDatabase::checkAndPrepare(int& status) {
+    std::int64_t applicationId = 0;
+    std::int64_t version = 0;
+    std::int64_t objects = 0;
+    int rc = queryInteger("PRAGMA application_id", applicationId);
+    if (rc == SQLITE_OK)
+        rc = queryInteger("PRAGMA user_version", version);
+    if (rc == SQLITE_OK)
+        rc = queryInteger("SELECT count(*) FROM sqlite_schema", objects);
+    if (isDamage(rc))
+        return Verdict::NotRegistry;
+    if (rc != SQLITE_OK) {
+        status = statusFromSqlite(rc);
+        return Verdict::Failed;
+    }
+
+    const bool empty = applicationId == 0 && version == 0 && objects == 0;
+    if (!empty) {
+        if (applicationId != ApplicationId || version < 1)
+            return Verdict::NotRegistry;
+        if (version > SchemaVersion) {
+            // Written by a newer program: keep it for that program rather than move it aside.
+            status = RegErrorBadDatabase;
+            return Verdict::Failed;
+        }
+        std::string check;
+        rc = queryText("PRAGMA quick_check", check);
+        if (isDamage(rc) || (rc == SQLITE_OK && check != "ok"))
+            return Verdict::NotRegistry;
+    }
+
+    // FULL makes every write that has returned survive a power loss as well as a crash of
+    // the process; the store writes a handful of values per run, so the cost goes unnoticed.
+    std::string journalMode;
+    if (rc == SQLITE_OK)
+        rc = queryText("PRAGMA journal_mode = WAL", journalMode);
+    if (rc == SQLITE_OK)
+        rc = execute("PRAGMA synchronous = FULL; PRAGMA foreign_keys = ON");
+    if (rc == SQLITE_OK && empty)
+        rc = createSchema();
+    if (rc == SQLITE_OK) {
+        rc = prepareStatements();
+        if ((rc & 0xff) == SQLITE_ERROR) // our mark, but not our tables
+            return Verdict::NotRegistry;
+    }
+    if (isDamage(rc))
+        return Verdict::NotRegistry;
+    if (rc != SQLITE_OK) {
+        status = statusFromSqlite(rc);
+        return Verdict::Failed;
+    }
+    return Verdict::Usable;
+}
+
+int RegistryDatabase::createSchema() {
+    int rc = execute("BEGIN IMMEDIATE");
+    if (rc != SQLITE_OK)
+        return rc;
+    std::int64_t objects = 0;
+    rc = queryInteger("SELECT count(*) FROM sqlite_schema", objects);
+    if (rc == SQLITE_OK && objects == 0)
+        rc = execute(SchemaSql);
+    if (rc == SQLITE_OK)
+        rc = execute("COMMIT");
+    if (rc != SQLITE_OK)
+        execute("ROLLBACK");
+    return rc;
+}
+
+int RegistryDatabase::prepareStatements() {
+    const struct {
+        sqlite3_stmt** statement;
+        const char* sql;
+    } statements[] = {
+        {&m_lookupChild, "SELECT id FROM reg_keys WHERE parent = ?1 AND name = ?2"},
+        {&m_insertChild, "INSERT INTO reg_keys (parent, name) VALUES (?1, ?2)"},
+        {&m_queryValue,
+         "SELECT type, length(data) FROM reg_values WHERE key_id = ?1 AND name = ?2"},
+        {&m_readValue, "SELECT type, data FROM reg_values WHERE key_id = ?1 AND name = ?2"},
+        {&m_setValue, "INSERT INTO reg_values (key_id, name, type, data) VALUES (?1, ?2, ?3, ?4) "
+                      "ON CONFLICT (key_id, name) DO UPDATE SET type = excluded.type, "
+                      "data = excluded.data"},
+    };
+    for (const auto& entry : statements) {
+        const int rc = sqlite3_prepare_v3(m_db, entry.sql, -1, SQLITE_PREPARE_PERSISTENT,
+                                          entry.statement, nullptr);
+        if (rc != SQLITE_OK)
+            return rc;
+    }
+    return SQLITE_OK;
+}
+
+void RegistryDatabase::close() {
+    for (sqlite3_stmt** statement :
+         {&m_lookupChild, &m_insertChild, &m_queryValue, &m_readValue, &m_setValue}) {
+        sqlite3_finalize(*statement);
+        *statement = nullptr;
+    }
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+int RegistryDatabase::findKey(std::int64_t parent, const std::vector<std::string_view>& levels,
+                              bool create, std::int64_t& key) {
+    std::int64_t current = parent;
+    for (const std::string_view level : levels) {
+        std::int64_t child = 0;
+        const int rc = lookupChild(current, level, child);
+        if (rc == SQLITE_DONE) {
+            if (!create)
+                return ErrorFileNotFound;
+            return statusFromSqlite(createKey(parent, levels, key));
+        }
+        if (rc != SQLITE_ROW)
+            return statusFromSqlite(rc);
+        current = child;
+    }
+    key = current;
+    return NoError;
+}
+
+// Walks the path again inside one write transaction: another process may have created part
+// of it since the first look.
+int RegistryDatabase::createKey(std::int64_t parent, const std::vector<std::string_view>& levels,
+                                std::int64_t& key) {
+    int rc = execute("BEGIN IMMEDIATE");
+    if (rc != SQLITE_OK)
+        return rc;
+    std::int64_t current = parent;
+    for (const std::string_view level : levels) {
+        std::int64_t child = 0;
+        rc = lookupChild(current, level, child);
+        if (rc == SQLITE_DONE)
+            rc = insertChild(current, level, child);
+        else if (rc == SQLITE_ROW)
+            rc = SQLITE_OK;
+        if (rc != SQLITE_OK)
+            break;
+        current = child;
+    }
+    if (rc == SQLITE_OK)
+        rc = execute("COMMIT");
+    if (rc != SQLITE_OK) {
+        execute("ROLLBACK");
+        return rc;
+    }
+    key = current;
+    return SQLITE_OK;
+}
+
+int RegistryDatabase::lookupChild(std::int64_t parent, std::string_view name, std::int64_t& child) {
+    sqlite3_bind_int64(m_lookupChild, 1, parent);
+    int rc = bindText(m_lookupChild, 2, name);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(m_lookupChild);
+    if (rc == SQLITE_ROW)
+        child = sqlite3_column_int64(m_lookupChild, 0);
+    return finish(m_lookupChild, rc);
+}
+
+int RegistryDatabase::insertChild(std::int64_t parent, std::string_view name, std::int64_t& child) {
+    sqlite3_bind_int64(m_insertChild, 1, parent);
+    int rc = bindText(m_insertChild, 2, name);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(m_insertChild);
+    if (rc == SQLITE_DONE) {
+        child = sqlite3_last_insert_rowid(m_db);
+        rc = SQLITE_OK;
+    }
+    return finish(m_insertChild, rc);
+}
+
+int RegistryDatabase::queryValue(std::int64_t key, std::string_view name, std::uint32_t& type,
+                                 std::size_t& size) {
+    sqlite3_bind_int64(m_queryValue, 1, key);
+    int rc = bindText(m_queryValue, 2, name);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(m_queryValue);
+    if (rc == SQLITE_ROW) {
+        type = static_cast<std::uint32_t>(sqlite3_column_int64(m_queryValue, 0));
+        size = static_cast<std::size_t>(sqlite3_column_int64(m_queryValue, 1));
+    }
+    finish(m_queryValue, rc);
+    return rc == SQLITE_DONE ? ErrorFileNotFound : statusFromSqlite(rc);
+}
+
+int RegistryDatabase::readValue(std::int64_t key, std::string_view name, std::uint32_t& type,
+                                std::string& data) {
+    sqlite3_bind_int64(m_readValue, 1, key);
+    int rc = bindText(m_readValue, 2, name);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(m_readValue);
+    if (rc == SQLITE_ROW) {
+        type = static_cast<std::uint32_t>(sqlite3_column_int64(m_readValue, 0));
+        const void* bytes = sqlite3_column_blob(m_readValue, 1);
+        const int size = sqlite3_column_bytes(m_readValue, 1);
+        if (bytes)
+            data.assign(static_cast<const char*>(bytes), static_cast<std::size_t>(size));
+        else if (sqlite3_errcode(m_db) == SQLITE_NOMEM)
+            rc = SQLITE_NOMEM;
+        else
+            data.clear();
+    }
+    finish(m_readValue, rc);
+    return rc == SQLITE_DONE ? ErrorFileNotFound : statusFromSqlite(rc);
+}
+
+int RegistryDatabase::setValue(std::int64_t key, std::string_view name, std::uint32_t type,
+                               std::string_view data) {
+    sqlite3_bind_int64(m_setValue, 1, key);
+    int rc = bindText(m_setValue, 2, name);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_bind_int64(m_setValue, 3, type);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_bind_blob64(m_setValue, 4, nonNull(data), data.size(), SQLITE_STATIC);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(m_setValue);
+    finish(m_setValue, rc);
+    return statusFromSqlite(rc);
+}
+
+int RegistryDatabase::execute(const char* sql) {
+    return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+}
+
+int RegistryDatabase::queryInteger(const char* sql, std::int64_t& value) {
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW) {
+        value = sqlite3_column_int64(statement, 0);
+        rc = SQLITE_OK;
+    }
+    sqlite3_finalize(statement);
+    return rc;
+}
+
+int RegistryDatabase::queryText(const char* sql, std::string& value) {
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW) {
+        const unsigned char* text = sqlite3_column_text(statement, 0);
+        value = text ? reinterpret_cast<const char*>(text) : "";
+        rc = SQLITE_OK;
+    }
+    sqlite3_finalize(statement);
+    return rc;
+}
+
+} // namespace platform
