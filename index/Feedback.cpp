@@ -28,12 +28,16 @@ void RestoreCursor() {
 }
 
 std::string FileNameWithoutExtension(const std::string& fileName) {
+    return std::string(FileNameWithoutExtensionView(fileName));
+}
+
+std::string_view FileNameWithoutExtensionView(std::string_view fileName) {
     const std::size_t separator = fileName.find_last_of(":\\");
-    const std::size_t partStart = separator == std::string::npos ? 0 : separator + 1;
+    const std::size_t partStart = separator == std::string_view::npos ? 0 : separator + 1;
     if (partStart == fileName.size())
         return fileName;
     const std::size_t dot = fileName.rfind('.');
-    if (dot == std::string::npos || dot < partStart)
+    if (dot == std::string_view::npos || dot < partStart)
         return fileName.substr(0, partStart);
     return fileName.substr(0, dot);
 }

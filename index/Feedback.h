@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // The services through which an index run talks to the user; see FeedbackBackend.
 void ShowStatus(const std::string& text);
@@ -11,3 +12,5 @@ void RestoreCursor();
 
 // "a.b.gif" -> "a.b", "C:\x\PIC.JPG" -> "C:\x\PIC", ".gif" -> "".
 std::string FileNameWithoutExtension(const std::string& fileName);
+// The same as a view into fileName (always a prefix of it).
+std::string_view FileNameWithoutExtensionView(std::string_view fileName);
