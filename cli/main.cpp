@@ -1,4 +1,100 @@
-// Placeholder until the command-line front end lands.
-int main() {
+#include "cli/CommandLine.h"
+#include "cli/ConsoleFeedback.h"
+#include "index/StartIndexRun.h"
+#include "platform/Paths.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: pictavo-index [--height H --width W] [--output NAME] [--open] DIR\n";
+
+constexpr const char* kHelp =
+    "Writes an HTML picture index of the directory DIR: every entry matching *.JPEG, *.JPG\n"
+    "or *.GIF (case ignored; subdirectories are not searched), sorted without regard to case\n"
+    "in the user's locale, in a three-column table with each file name above its picture.\n"
+    "The page is written into DIR and replaces an existing file of the same name.\n"
+    "\n"
+    "Options:\n"
+    "  --height H     height of every picture in pixels, a number from 1 to 9999\n"
+    "  --width W      width of every picture in pixels, a number from 1 to 9999\n"
+    "                 Give both or neither; without them the pictures keep their own size.\n"
+    "                 Leading blanks, a sign (+80) and hexadecimal after a dollar sign ($50)\n"
+    "                 are accepted.\n"
+    "  --output NAME  name of the page inside DIR (default: index.html); it may hold a\n"
+    "                 relative path with '\\' or '/' between its parts\n"
+    "  --open         open the finished page in the desktop's default viewer\n"
+    "  -h, --help     show this help and exit\n"
+    "  --version      show the version and exit\n"
+    "  --             end of the options: the next argument is DIR even if it starts with '-'\n"
+    "Options with a value also take the form --option=VALUE.\n"
+    "\n"
+    "Output:\n"
+    "  Progress texts go to standard error, one a line. An error goes to standard error\n"
+    "  after \"pictavo-index: \". On success the path of the written page is printed on\n"
+    "  standard output.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the page was written\n"
+    "  1  the run failed: a size is not a number from 1 to 9999 or only one was given, DIR\n"
+    "     is missing, unreadable or holds no picture, NAME is empty, or the page could not\n"
+    "     be written (an existing page then stays as it was)\n"
+    "  2  bad arguments: an unknown option, an option without its value or given twice, no\n"
+    "     DIR or more than one\n";
+
+int usageError(const std::string& message) {
+    std::fprintf(stderr, "pictavo-index: %s\n%sTry 'pictavo-index --help' for more information.\n",
+                 message.c_str(), kUsage);
     return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const CommandLine line = CommandLine::parse(std::vector<std::string>(argv + 1, argv + argc));
+    if (line.help) {
+        std::fputs(kUsage, stdout);
+        std::fputs("\n", stdout);
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (!line.error.empty())
+        return usageError(line.error);
+    if (line.version) {
+        std::fputs("pictavo-index 1.0\n", stdout);
+        return 0;
+    }
+
+    ConsoleFeedback feedback(stderr, line.open);
+    FeedbackBackend::install(&feedback);
+    try {
+        IndexRequest request;
+        request.KeepOriginalSize = !line.height && !line.width;
+        request.HeightText = line.height.value_or(std::string());
+        request.WidthText = line.width.value_or(std::string());
+        // An empty DIR reaches the run as no directory at all, which the run reports.
+        if (!line.directory->empty())
+            request.Directory = platform::toDrivePath(*line.directory);
+        request.FileName = line.output;
+        if (!line.directory->empty() && request.Directory.empty())
+            feedback.showErrorMessage("'" + *line.directory + "' lies on no drive.");
+        else
+            StartIndexRun(request);
+    } catch (const std::exception& error) {
+        feedback.showErrorMessage(std::string("Unexpected error: ") + error.what());
+    }
+    FeedbackBackend::install(nullptr);
+
+    if (!feedback.succeeded())
+        return 1;
+    std::string hostPath;
+    if (platform::toHostPath(feedback.finishedPath(), hostPath) != 0)
+        hostPath = feedback.finishedPath();
+    std::fwrite(hostPath.data(), 1, hostPath.size(), stdout);
+    std::fputc('\n', stdout);
+    return 0;
 }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "index/FeedbackBackend.h"
+
+#include <cstdio>
+#include <string>
+
+// Feedback of an index run on a terminal: status texts and errors on standard error, the final
+// question answered in advance. Remembers how the run ended.
+class ConsoleFeedback : public FeedbackBackend {
+public:
+    ConsoleFeedback(std::FILE* errors, bool openWhenFinished);
+
+    void showStatus(const std::string& text) override;
+    void showErrorMessage(const std::string& text) override;
+    bool askYesNo(const std::string& text) override;
+    void setBusyCursor() override {}
+    void restoreCursor() override {}
+
+    bool failed() const noexcept { return m_failed; }
+    // The run asks its final question only when the page was written.
+    bool succeeded() const noexcept { return m_succeeded && !m_failed; }
+    // Drive path of the page the run reported as finished; empty before that.
+    const std::string& finishedPath() const noexcept { return m_finishedPath; }
+
+private:
+    void writeLine(const std::string& text);
+
+    std::FILE* m_errors;
+    bool m_openWhenFinished;
+    bool m_failed = false;
+    bool m_succeeded = false;
+    std::string m_finishedPath;
+};
