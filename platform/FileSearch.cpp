@@ -2,6 +2,7 @@
 
 #include "platform/ErrorCodes.h"
 #include "platform/Faults.h"
+#include "platform/HostPaths.h"
 #include "platform/NamePattern.h"
 #include "platform/Paths.h"
 
@@ -54,9 +55,7 @@ struct FileSearch::State {
     std::size_t position = 0;
     std::size_t filled = 0;
 
-    bool readOnly(const char* name) const {
-        return faccessat(fd, name, W_OK, AT_EACCESS) != 0 && (errno == EACCES || errno == EROFS);
-    }
+    bool readOnly(const char* name) const { return host::isReadOnly(fd, name); }
 };
 
 FileSearch::FileSearch(std::string_view pattern)

@@ -1,6 +1,9 @@
 #include "platform/HostPaths.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -60,6 +63,14 @@ std::string parentOf(std::string_view path) {
     if (slash == std::string_view::npos || slash == 0)
         return "/";
     return std::string(path.substr(0, slash));
+}
+
+bool isReadOnly(int directoryFd, const char* name) {
+    struct stat info {};
+    if (fstatat(directoryFd, name, &info, 0) == 0 && (info.st_mode & 0222) == 0)
+        return true;
+    return faccessat(directoryFd, name, W_OK, AT_EACCESS) != 0 &&
+           (errno == EACCES || errno == EROFS);
 }
 
 } // namespace platform::host

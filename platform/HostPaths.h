@@ -20,4 +20,8 @@ bool isWithin(std::string_view path, std::string_view root);
 // The directory part of a normalized absolute path ("/a/b" gives "/a", "/a" gives "/").
 std::string parentOf(std::string_view path);
 
+// No write permission for us, or none for anybody (which even the superuser, who may write
+// anything, sees as read-only). name is relative to directoryFd (or AT_FDCWD).
+bool isReadOnly(int directoryFd, const char* name);
+
 } // namespace platform::host

@@ -51,7 +51,7 @@ NamePattern::NamePattern(std::string_view pattern) {
         m_kind = Kind::Everything;
         return;
     }
-    const std::string_view tail = pattern.substr(1);
+    const std::string_view tail = pattern.empty() ? pattern : pattern.substr(1);
     if (pattern.size() > 1 && pattern.front() == '*' && isAscii(tail) &&
         tail.find_first_of("*?") == std::string_view::npos) {
         m_kind = Kind::Suffix;

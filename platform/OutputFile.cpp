@@ -210,9 +210,8 @@ int OutputFile::create(std::string_view drivePath) {
     if (stat(s.target.c_str(), &info) == 0) {
         if (!S_ISREG(info.st_mode))
             return s.error = ErrorAccessDenied;
-        if (faccessat(AT_FDCWD, s.target.c_str(), W_OK, AT_EACCESS) != 0)
-            return s.error = errno == EACCES || errno == EROFS ? ErrorAccessDenied
-                                                               : errorFromErrno(errno);
+        if (host::isReadOnly(AT_FDCWD, s.target.c_str()))
+            return s.error = ErrorAccessDenied;
         existed = true;
     } else if (errno != ENOENT) {
         return s.error = creationError(errno);

@@ -1,0 +1,38 @@
+#include "platform/EInOutError.h"
+
+#include "tests/support/TestEnvironment.h"
+
+#include <QCoreApplication>
+
+// The message an error code gives.
+class TestEInOutError : public QObject {
+    Q_OBJECT
+
+private slots:
+    void message_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("file not found") << 2 << "File not found";
+        QTest::newRow("path not found") << 3 << "Invalid filename";
+        QTest::newRow("too many open files") << 4 << "Too many open files";
+        QTest::newRow("access denied") << 5 << "File access denied";
+        QTest::newRow("read beyond end") << 100 << "Read beyond end of file";
+        QTest::newRow("disk full") << 101 << "Disk full";
+        QTest::newRow("invalid numeric input") << 106 << "Invalid numeric input";
+        QTest::newRow("not ready has no text of its own") << 21 << "I/O error 21";
+        QTest::newRow("not a directory") << 267 << "I/O error 267";
+        QTest::newRow("zero") << 0 << "I/O error 0";
+    }
+
+    void message() {
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        const EInOutError error(code);
+        QCOMPARE(error.ErrorCode(), code);
+        QCOMPARE(QString::fromStdString(error.what()), message);
+        QCOMPARE(QString::fromStdString(EInOutError::MessageFor(code)), message);
+    }
+};
+
+PICTAVO_TEST_MAIN(TestEInOutError, QCoreApplication)
+#include "tst_einouterror.moc"

@@ -1,0 +1,264 @@
+#include "platform/ErrorCodes.h"
+#include "platform/Paths.h"
+#include "platform/testing/FakeDriveTable.h"
+#include "platform/testing/FaultInjector.h"
+
+#include "tests/support/TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <memory>
+#include <unistd.h>
+
+using namespace platform;
+
+namespace {
+
+QString current() {
+    return QString::fromStdString(getCurrentDirectory());
+}
+
+QString canonical(const QString& path) {
+    return QFileInfo(path).canonicalFilePath();
+}
+
+} // namespace
+
+// Drive paths, the current directory of each drive, and the way between host and drive paths.
+// C: is a temporary folder holding Photos\2001, Pics and file.txt; D: holds Work; E: has no
+// medium.
+class TestPaths : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_root.isValid());
+        for (const char* folder : {"c/Photos/2001", "c/Pics", "d/Work", "inner/deeper"})
+            QVERIFY(QDir(m_root.path()).mkpath(folder));
+        QFile file(m_root.filePath("c/file.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+
+    void init() {
+        m_drives = std::make_unique<FakeDriveTable>();
+        m_drives->map('C', m_root.filePath("c").toStdString());
+        m_drives->map('D', m_root.filePath("d").toStdString());
+        m_drives->mapNotReady('E');
+    }
+
+    void cleanup() { m_drives.reset(); }
+
+    void startsAtTheRootWhenTheHostFolderLiesOnNoDrive() { QCOMPARE(current(), "C:\\"); }
+
+    void startsAtTheHostFoldersDrivePath() {
+        QVERIFY(QDir::setCurrent(m_root.filePath("d/Work")));
+        resetCurrentDirectories();
+        QCOMPARE(current(), "D:\\Work");
+    }
+
+    void enter_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("after");
+
+        QTest::newRow("absolute") << "C:\\"
+                                  << "C:\\Photos\\2001" << 0 << "C:\\Photos\\2001";
+        QTest::newRow("forward slashes") << "C:\\"
+                                         << "C:/Photos/2001" << 0 << "C:\\Photos\\2001";
+        QTest::newRow("lower-case letter") << "D:\\"
+                                           << "c:\\photos" << 2 << "D:\\";
+        QTest::newRow("lower-case letter, right name") << "D:\\"
+                                                       << "c:\\Photos" << 0 << "C:\\Photos";
+        QTest::newRow("trailing backslash") << "C:\\"
+                                            << "C:\\Photos\\" << 0 << "C:\\Photos";
+        QTest::newRow("doubled separators") << "C:\\"
+                                            << "C:\\\\Photos//2001" << 0 << "C:\\Photos\\2001";
+        QTest::newRow("relative") << "C:\\Photos"
+                                  << "2001" << 0 << "C:\\Photos\\2001";
+        QTest::newRow("dot") << "C:\\Photos"
+                             << "." << 0 << "C:\\Photos";
+        QTest::newRow("dot dot") << "C:\\Photos\\2001"
+                                 << ".." << 0 << "C:\\Photos";
+        QTest::newRow("dot dot at a root stays") << "C:\\"
+                                                 << "..\\..\\Pics" << 0 << "C:\\Pics";
+        QTest::newRow("root of the current drive") << "C:\\Photos\\2001"
+                                                   << "\\Pics" << 0 << "C:\\Pics";
+        QTest::newRow("bare backslash") << "C:\\Photos"
+                                        << "\\" << 0 << "C:\\";
+        QTest::newRow("other drive, relative") << "C:\\Photos"
+                                               << "D:Work" << 0 << "D:\\Work";
+        QTest::newRow("other drive, absolute") << "C:\\Photos"
+                                               << "d:\\Work\\..\\" << 0 << "D:\\";
+
+        QTest::newRow("missing last component") << "C:\\Pics"
+                                                << "C:\\Photos\\Nope" << 2 << "C:\\Pics";
+        QTest::newRow("missing directory on the way") << "C:\\Pics"
+                                                      << "C:\\Nope\\Deeper" << 3 << "C:\\Pics";
+        QTest::newRow("a file") << "C:\\Pics"
+                                << "C:\\file.txt" << 267 << "C:\\Pics";
+        QTest::newRow("a file on the way") << "C:\\Pics"
+                                           << "C:\\file.txt\\x" << 3 << "C:\\Pics";
+        QTest::newRow("a wildcard") << "C:\\Pics"
+                                    << "C:\\Photos\\*.jpg" << 2 << "C:\\Pics";
+        QTest::newRow("unknown drive") << "C:\\Pics"
+                                       << "Q:\\" << 15 << "C:\\Pics";
+        QTest::newRow("no letter before the colon") << "C:\\Pics"
+                                                    << "1:\\x" << 15 << "C:\\Pics";
+        QTest::newRow("drive without a medium") << "C:\\Pics"
+                                                << "E:" << 21 << "C:\\Pics";
+        QTest::newRow("network path") << "C:\\Pics"
+                                      << "\\\\server\\share" << 3 << "C:\\Pics";
+        QTest::newRow("name too long") << "C:\\Pics"
+                                       << "C:\\" + QString(300, 'a') << 206 << "C:\\Pics";
+        QTest::newRow("empty") << "C:\\Pics"
+                               << "" << 3 << "C:\\Pics";
+    }
+
+    void enter() {
+        QFETCH(QString, before);
+        QFETCH(QString, path);
+        QFETCH(int, error);
+        QFETCH(QString, after);
+
+        QCOMPARE(setCurrentDirectory(before.toStdString()), 0);
+        QCOMPARE(setCurrentDirectory(path.toStdString()), error);
+        QCOMPARE(current(), after);
+        std::string host;
+        QCOMPARE(toHostPath(after.toStdString(), host), 0);
+        QCOMPARE(QDir::currentPath(), canonical(QString::fromStdString(host)));
+    }
+
+    void accessDenied() {
+        if (geteuid() == 0)
+            QSKIP("the superuser enters every folder");
+        const QString locked = m_root.filePath("c/Locked");
+        QVERIFY(QDir().mkpath(locked + "/inside"));
+        QFile::setPermissions(locked, QFileDevice::ReadOwner);
+        QCOMPARE(setCurrentDirectory("C:\\Locked\\inside"), int(ErrorAccessDenied));
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+        QCOMPARE(current(), "C:\\");
+    }
+
+    void eachDriveRemembersItsDirectory() {
+        QCOMPARE(setCurrentDirectory("D:"), 0);
+        QCOMPARE(current(), "D:\\"); // the root before the drive was ever entered
+        QCOMPARE(setCurrentDirectory("C:\\Photos\\2001"), 0);
+        QCOMPARE(setCurrentDirectory("D:\\Work"), 0);
+        QCOMPARE(setCurrentDirectory("c:"), 0);
+        QCOMPARE(current(), "C:\\Photos\\2001");
+        QCOMPARE(setCurrentDirectory("D:.."), 0);
+        QCOMPARE(current(), "D:\\");
+        QCOMPARE(setCurrentDirectory("C:..\\..\\Pics"), 0);
+        QCOMPARE(current(), "C:\\Pics");
+        QCOMPARE(setCurrentDirectory("D:"), 0);
+        QCOMPARE(current(), "D:\\");
+    }
+
+    void failureKeepsTheRememberedDirectory() {
+        QCOMPARE(setCurrentDirectory("D:\\Work"), 0);
+        QCOMPARE(setCurrentDirectory("C:\\Pics"), 0);
+        QCOMPARE(setCurrentDirectory("D:\\Nope"), int(ErrorFileNotFound));
+        QCOMPARE(setCurrentDirectory("D:"), 0);
+        QCOMPARE(current(), "D:\\Work");
+    }
+
+    void injectedFault() {
+        QCOMPARE(setCurrentDirectory("C:\\Pics"), 0);
+        FaultInjector faults;
+        faults.failNth(Operation::SetCurrentDirectory, 2, 21);
+        QCOMPARE(setCurrentDirectory("C:\\Photos"), 0);
+        QCOMPARE(setCurrentDirectory("C:\\Photos\\2001"), 21);
+        QCOMPARE(current(), "C:\\Photos");
+        QCOMPARE(setCurrentDirectory("C:\\Photos\\2001"), 0);
+    }
+
+    void resolve_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("absolute");
+
+        // The current directory is C:\Photos, D:'s is D:\Work.
+        QTest::newRow("lexical") << "C:\\a\\.\\b\\..\\c" << 0 << "C:\\a\\c";
+        QTest::newRow("file as last component") << "x.jpg" << 0 << "C:\\Photos\\x.jpg";
+        QTest::newRow("pattern as last component") << "D:*.GIF" << 0 << "D:\\Work\\*.GIF";
+        QTest::newRow("not-ready drive still resolves") << "e:\\a" << 0 << "E:\\a";
+        QTest::newRow("unknown drive") << "Q:a" << 15 << "";
+        QTest::newRow("NUL byte") << QStringLiteral("C:\\a") + QChar(0) + "b" << 123 << "";
+    }
+
+    void resolve() {
+        QFETCH(QString, path);
+        QFETCH(int, error);
+        QFETCH(QString, absolute);
+        QCOMPARE(setCurrentDirectory("D:\\Work"), 0);
+        QCOMPARE(setCurrentDirectory("C:\\Photos"), 0);
+        std::string result;
+        const QByteArray bytes = path.toUtf8();
+        QCOMPARE(resolveDrivePath(std::string_view(bytes.data(), bytes.size()), result), error);
+        QCOMPARE(QString::fromStdString(result), absolute);
+    }
+
+    void hostAndDrivePaths_data() {
+        QTest::addColumn<QString>("drive");
+        QTest::addColumn<QString>("host"); // below the temporary root
+        QTest::newRow("root") << "C:\\"
+                              << "c";
+        QTest::newRow("below the root") << "C:\\Photos\\2001"
+                                        << "c/Photos/2001";
+        QTest::newRow("other drive") << "D:\\Work"
+                                     << "d/Work";
+        QTest::newRow("non-ASCII") << "D:\\Été 2001"
+                                   << "d/Été 2001";
+    }
+
+    void hostAndDrivePaths() {
+        QFETCH(QString, drive);
+        QFETCH(QString, host);
+        std::string hostPath;
+        QCOMPARE(toHostPath(drive.toStdString(), hostPath), 0);
+        QCOMPARE(QString::fromStdString(hostPath), m_root.filePath(host));
+        QCOMPARE(QString::fromStdString(toDrivePath(hostPath)), drive);
+    }
+
+    void drivePathPrefersTheCurrentDrive() {
+        m_drives->map('F', m_root.filePath("c/Photos").toStdString());
+        m_drives->map('G', m_root.filePath("inner").toStdString());
+        m_drives->map('H', m_root.filePath("inner/deeper").toStdString());
+        const std::string photos = m_root.filePath("c/Photos/2001").toStdString();
+        QCOMPARE(toDrivePath(photos), "C:\\Photos\\2001");
+        QCOMPARE(setCurrentDirectory("F:\\"), 0);
+        QCOMPARE(toDrivePath(photos), "F:\\2001");
+        // On no drive's root: the longest matching root wins.
+        QCOMPARE(toDrivePath(m_root.filePath("inner/deeper/x").toStdString()), "H:\\x");
+        QCOMPARE(toDrivePath(m_root.filePath("inner/x").toStdString()), "G:\\x");
+    }
+
+    void drivePathOfUnreachableHostPaths() {
+        QCOMPARE(toDrivePath(m_root.filePath("elsewhere").toStdString()), "");
+        QCOMPARE(toDrivePath(m_root.filePath("c/back\\slash").toStdString()), "");
+    }
+
+    void relativeHostPathStartsAtTheHostFolder() {
+        QVERIFY(QDir::setCurrent(m_root.filePath("c/Photos")));
+        QCOMPARE(toDrivePath("2001/../2001/x.jpg"), "C:\\Photos\\2001\\x.jpg");
+        QCOMPARE(toDrivePath("/"), ""); // the host root lies on no drive here
+    }
+
+    void hostPathOfUnusableDrives() {
+        std::string host = "unchanged";
+        QCOMPARE(toHostPath("Q:\\x", host), int(ErrorInvalidDrive));
+        QCOMPARE(toHostPath("E:\\x", host), int(ErrorNotReady));
+        QCOMPARE(host, "unchanged");
+    }
+
+private:
+    QTemporaryDir m_root;
+    std::unique_ptr<FakeDriveTable> m_drives;
+};
+
+PICTAVO_TEST_MAIN(TestPaths, QCoreApplication)
+#include "tst_paths.moc"
