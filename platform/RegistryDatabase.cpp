@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <initializer_list>
 #include <thread>
@@ -185,6 +186,27 @@ int moveAside(const std::string& file) {
     return NoError;
 }
 
+// SQLite is not given a file that cannot be a database: it would delete a side file of it,
+// or roll a stray journal into it, on the way to finding out.
+bool mayBeDatabase(const std::string& file) {
+    struct stat status;
+    if (::stat(file.c_str(), &status) != 0)
+        return true; // a new database
+    if (!S_ISREG(status.st_mode))
+        return false;
+    if (status.st_size == 0) // only a stray side file can hold anything here
+        return !exists(file + "-wal") && !exists(file + "-journal");
+    static constexpr char Magic[] = "SQLite format 3";
+    char header[sizeof Magic] = {};
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return true; // let SQLite report why it cannot be opened
+    const ssize_t read = ::read(fd, header, sizeof header);
+    ::close(fd);
+    return read == static_cast<ssize_t>(sizeof header) &&
+           std::memcmp(header, Magic, sizeof Magic) == 0;
+}
+
 } // namespace
 
 RegistryDatabase& RegistryDatabase::instance() {
@@ -234,8 +256,7 @@ int RegistryDatabase::openChecked(const std::string& file, bool mayMoveAside) {
 }
 
 RegistryDatabase::Verdict RegistryDatabase::tryOpen(const std::string& file, int& status) {
-    struct stat fileStatus;
-    if (::stat(file.c_str(), &fileStatus) == 0 && !S_ISREG(fileStatus.st_mode))
+    if (!mayBeDatabase(file))
         return Verdict::NotRegistry;
 
     sqlite3* db = nullptr;
