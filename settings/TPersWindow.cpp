@@ -1,0 +1,172 @@
+#include "settings/TPersWindow.h"
+
+#include <QEvent>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace {
+
+const std::string& nameOr(const std::string& name, const std::string& fallback) {
+    return name.empty() ? fallback : name;
+}
+
+const std::string HeightName = "Height";
+const std::string LeftName = "Left";
+const std::string TopName = "Top";
+const std::string WidthName = "Width";
+
+// Stored bounds are applied without a range check; this only keeps the arithmetic on them
+// within what a window geometry can hold.
+int clampToGeometry(std::int64_t value) {
+    return static_cast<int>(std::clamp<std::int64_t>(value, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+}
+
+// A REG_DWORD of up to 4 bytes fills the integer from its low end; a missing or longer value
+// counts as 0, that is as absent.
+std::int32_t readBound(platform::RegKey key, const std::string& name) {
+    std::uint32_t type = 0;
+    std::size_t size = 0;
+    if (platform::regQueryValue(key, name, type, size) != 0 || size > 4)
+        return 0;
+    std::string data;
+    if (platform::regReadValue(key, name, type, data) != 0 || data.size() > 4)
+        return 0;
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < data.size(); ++i)
+        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[i])) << (8 * i);
+    return static_cast<std::int32_t>(value);
+}
+
+void writeBound(platform::RegKey key, const std::string& name, std::int32_t bound) {
+    const auto value = static_cast<std::uint32_t>(bound);
+    const char bytes[4] = {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF),
+                           static_cast<char>((value >> 16) & 0xFF),
+                           static_cast<char>((value >> 24) & 0xFF)};
+    platform::regSetValue(key, name, platform::RegDword, std::string_view(bytes, sizeof bytes));
+}
+
+} // namespace
+
+TPersWindow::TPersWindow(QWidget* owner)
+    : QObject(owner)
+    , m_ownerControl(owner) {
+    if (!m_ownerControl)
+        return;
+    m_ownerControl->window()->winId();
+    m_lastBounds = OwnerBounds();
+    m_ownerControl->installEventFilter(this);
+}
+
+TPersWindow::~TPersWindow() {
+    if (m_enabled)
+        SavePlacement();
+}
+
+void TPersWindow::Loaded() {
+    if (m_enabled)
+        RestorePlacement();
+}
+
+bool TPersWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_ownerControl) {
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::WindowStateChange:
+        case QEvent::Show:
+        case QEvent::Close:
+            m_lastBounds = OwnerBounds();
+            break;
+        default:
+            break;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+QRect TPersWindow::OwnerBounds() const {
+    const QRect frame = m_ownerControl->frameGeometry();
+    const Qt::WindowStates away = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+    const QRect normal = m_ownerControl->normalGeometry();
+    if (!(m_ownerControl->windowState() & away) || !normal.isValid())
+        return frame;
+    const QRect client = m_ownerControl->geometry();
+    return normal.marginsAdded(QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                                        frame.right() - client.right(),
+                                        frame.bottom() - client.bottom()));
+}
+
+platform::RegKey TPersWindow::OpenPlacementKey() const {
+    platform::RegKey key = platform::RegNoKey;
+    if (platform::regCreateKey(platform::RegCurrentUser, m_regPath, key) != 0)
+        return platform::RegNoKey;
+    return key;
+}
+
+void TPersWindow::SavePlacement() {
+    if (m_regPath.empty() || !m_ownerControl)
+        return;
+    const platform::RegKey key = OpenPlacementKey();
+    if (key == platform::RegNoKey)
+        return;
+    if (m_saveHeight)
+        writeBound(key, nameOr(m_rgNameHeight, HeightName), m_lastBounds.height());
+    if (m_saveLeft)
+        writeBound(key, nameOr(m_rgNameLeft, LeftName), m_lastBounds.left());
+    if (m_saveTop)
+        writeBound(key, nameOr(m_rgNameTop, TopName), m_lastBounds.top());
+    if (m_saveWidth)
+        writeBound(key, nameOr(m_rgNameWidth, WidthName), m_lastBounds.width());
+    platform::regCloseKey(key);
+}
+
+void TPersWindow::RestorePlacement() {
+    if (!m_ownerControl)
+        return;
+    const platform::RegKey key = OpenPlacementKey();
+    if (key == platform::RegNoKey)
+        return;
+    const struct {
+        bool set;
+        const std::string& name;
+        Bound bound;
+    } bounds[] = {
+        {m_setHeight, nameOr(m_rgNameHeight, HeightName), Bound::Height},
+        {m_setLeft, nameOr(m_rgNameLeft, LeftName), Bound::Left},
+        {m_setTop, nameOr(m_rgNameTop, TopName), Bound::Top},
+        {m_setWidth, nameOr(m_rgNameWidth, WidthName), Bound::Width},
+    };
+    for (const auto& entry : bounds) {
+        if (!entry.set)
+            continue;
+        if (const std::int32_t value = readBound(key, entry.name); value != 0)
+            ApplyBound(entry.bound, value);
+    }
+    platform::regCloseKey(key);
+    m_lastBounds = OwnerBounds();
+}
+
+// Moves or resizes the owner at once, keeping its other three bounds. Position and outer
+// size include the window frame.
+void TPersWindow::ApplyBound(Bound bound, std::int32_t value) {
+    QWidget* owner = m_ownerControl;
+    const QRect frame = owner->frameGeometry();
+    const QRect client = owner->geometry();
+    switch (bound) {
+    case Bound::Height:
+        owner->resize(client.width(),
+                      clampToGeometry(std::int64_t{value} - (frame.height() - client.height())));
+        break;
+    case Bound::Left:
+        owner->move(clampToGeometry(value), frame.top());
+        break;
+    case Bound::Top:
+        owner->move(frame.left(), clampToGeometry(value));
+        break;
+    case Bound::Width:
+        owner->resize(clampToGeometry(std::int64_t{value} - (frame.width() - client.width())),
+                      client.height());
+        break;
+    }
+}

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "platform/Registry.h"
+
+#include <QObject>
+#include <QRect>
+
+#include <cstdint>
+#include <string>
+
+class QWidget;
+
+// Makes its owner window reopen where and as large as it was last closed: restores the four
+// bounds from a registry key when told the window is built, stores them when it is destroyed.
+//
+// The component is destroyed among the owner's children, after the owner's own destructors
+// have run, when the owner can no longer be asked for its geometry. It therefore follows the
+// owner's bounds from its move, resize, state, show and close events and stores the last ones
+// seen, which are the bounds the window held when it was closed.
+class TPersWindow : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(std::string About READ About WRITE setAbout STORED false)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabled)
+    Q_PROPERTY(std::string RegPath READ RegPath WRITE setRegPath)
+    Q_PROPERTY(std::string RgNameHeight READ RgNameHeight WRITE setRgNameHeight)
+    Q_PROPERTY(std::string RgNameLeft READ RgNameLeft WRITE setRgNameLeft)
+    Q_PROPERTY(std::string RgNameTop READ RgNameTop WRITE setRgNameTop)
+    Q_PROPERTY(std::string RgNameWidth READ RgNameWidth WRITE setRgNameWidth)
+    Q_PROPERTY(bool SaveLeft READ SaveLeft WRITE setSaveLeft)
+    Q_PROPERTY(bool SaveHeight READ SaveHeight WRITE setSaveHeight)
+    Q_PROPERTY(bool SaveWidth READ SaveWidth WRITE setSaveWidth)
+    Q_PROPERTY(bool SaveTop READ SaveTop WRITE setSaveTop)
+    Q_PROPERTY(bool SetLeft READ SetLeft WRITE setSetLeft)
+    Q_PROPERTY(bool SetHeight READ SetHeight WRITE setSetHeight)
+    Q_PROPERTY(bool SetWidth READ SetWidth WRITE setSetWidth)
+    Q_PROPERTY(bool SetTop READ SetTop WRITE setSetTop)
+
+public:
+    // Joins the owner's children and makes the owner's native window exist.
+    explicit TPersWindow(QWidget* owner);
+    ~TPersWindow() override;
+
+    QWidget* OwnerControl() const { return m_ownerControl; }
+
+    // The after-load notification: the owner calls it once its designed contents are in
+    // place, before its own creation handler.
+    void Loaded();
+
+    const std::string& About() const { return m_about; }
+    void setAbout(const std::string& about) { m_about = about; }
+    bool Enabled() const { return m_enabled; }
+    void setEnabled(bool enabled) { m_enabled = enabled; }
+    const std::string& RegPath() const { return m_regPath; }
+    void setRegPath(const std::string& path) { m_regPath = path; }
+    const std::string& RgNameHeight() const { return m_rgNameHeight; }
+    void setRgNameHeight(const std::string& name) { m_rgNameHeight = name; }
+    const std::string& RgNameLeft() const { return m_rgNameLeft; }
+    void setRgNameLeft(const std::string& name) { m_rgNameLeft = name; }
+    const std::string& RgNameTop() const { return m_rgNameTop; }
+    void setRgNameTop(const std::string& name) { m_rgNameTop = name; }
+    const std::string& RgNameWidth() const { return m_rgNameWidth; }
+    void setRgNameWidth(const std::string& name) { m_rgNameWidth = name; }
+    bool SaveLeft() const { return m_saveLeft; }
+    void setSaveLeft(bool save) { m_saveLeft = save; }
+    bool SaveHeight() const { return m_saveHeight; }
+    void setSaveHeight(bool save) { m_saveHeight = save; }
+    bool SaveWidth() const { return m_saveWidth; }
+    void setSaveWidth(bool save) { m_saveWidth = save; }
+    bool SaveTop() const { return m_saveTop; }
+    void setSaveTop(bool save) { m_saveTop = save; }
+    bool SetLeft() const { return m_setLeft; }
+    void setSetLeft(bool set) { m_setLeft = set; }
+    bool SetHeight() const { return m_setHeight; }
+    void setSetHeight(bool set) { m_setHeight = set; }
+    bool SetWidth() const { return m_setWidth; }
+    void setSetWidth(bool set) { m_setWidth = set; }
+    bool SetTop() const { return m_setTop; }
+    void setSetTop(bool set) { m_setTop = set; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // The key at RegPath below the root, created with every missing parent; RegNoKey when it
+    // can be neither opened nor created. The caller releases it.
+    platform::RegKey OpenPlacementKey() const;
+    void SavePlacement();
+    void RestorePlacement();
+
+private:
+    enum class Bound { Height, Left, Top, Width };
+
+    // The owner's outer rectangle; while it is minimised or maximised, that of its normal
+    // position.
+    QRect OwnerBounds() const;
+    void ApplyBound(Bound bound, std::int32_t value);
+
+    QWidget* m_ownerControl;
+    bool m_enabled = true;
+    std::string m_regPath;
+    std::string m_rgNameLeft;
+    std::string m_rgNameHeight;
+    std::string m_rgNameWidth;
+    std::string m_rgNameTop;
+    bool m_saveLeft = true;
+    bool m_saveHeight = true;
+    bool m_saveWidth = true;
+    bool m_saveTop = true;
+    bool m_setLeft = true;
+    bool m_setHeight = true;
+    bool m_setWidth = true;
+    bool m_setTop = true;
+    std::string m_about;
+    QRect m_lastBounds;
+};
