@@ -6,6 +6,7 @@
 #
 # COUNT: entries per directory (default 10000 100000 1000000). The directories are generated
 # under DIR (default bench/data, git-ignored) once and reused; results go to bench/results.
+# Times are medians of N runs (default 15, 5 at a million entries) after one warm-up run.
 # Targets at 100,000 and 1,000,000 entries: pictavo-index <= 6x the floor and <= 0.3x tree -H,
 # peak memory at 1,000,000 entries < 100 MB.
 set -euo pipefail
@@ -46,7 +47,7 @@ for count in "${counts[@]}"; do
         touch "$data/$count.done"
     fi
     n=$runs
-    [ -n "$n" ] || { [ "$count" -ge 1000000 ] && n=3 || n=10; }
+    [ -n "$n" ] || { [ "$count" -ge 1000000 ] && n=5 || n=15; }
 
     # Peak memory first; this run also leaves the page in place, so every timed run replaces
     # an existing page, as repeated use does.
@@ -63,12 +64,13 @@ for count in "${counts[@]}"; do
     summary+=("$(python3 - "$json" "$count" "$rss_kb" <<'PY'
 import json, sys
 path, count, rss_kb = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
-mean = {r["command"]: r["mean"] for r in json.load(open(path))["results"]}
-p, f, t, s = mean["pictavo-index"], mean["floor"], mean["tree -H"], mean["find | sort -f"]
+# Medians: the machine may be shared, and a median shrugs off the odd disturbed run.
+median = {r["command"]: r["median"] for r in json.load(open(path))["results"]}
+p, f, t, s = (median[name] for name in ("pictavo-index", "floor", "tree -H", "find | sort -f"))
 ok = lambda good: "ok" if good else "MISSED"
-line = (f"{count:>9,} entries  pictavo-index {p*1000:9.1f} ms  floor {f*1000:8.1f} ms  "
-        f"tree -H {t*1000:9.1f} ms  find|sort {s*1000:8.1f} ms  "
-        f"pictavo/floor {p/f:5.2f}x  pictavo/tree {p/t:5.3f}x  peak RSS {rss_kb/1024:6.1f} MB")
+line = (f"{count:>9,} entries  pictavo-index {p*1000:7.1f} ms  floor {f*1000:6.1f} ms  "
+        f"tree -H {t*1000:7.1f} ms  find|sort {s*1000:7.1f} ms  "
+        f"pictavo/floor {p/f:5.2f}x  pictavo/tree {p/t:5.3f}x  peak RSS {rss_kb/1024:5.1f} MiB")
 if count >= 100000:
     line += f"  [floor {ok(p/f <= 6)}, tree {ok(p/t <= 0.3)}"
     line += f", memory {ok(rss_kb/1024 < 100)}]" if count >= 1000000 else "]"

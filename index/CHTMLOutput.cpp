@@ -4,6 +4,7 @@
 #include "platform/OutputFile.h"
 #include "platform/Shell.h"
 
+#include <array>
 #include <string_view>
 
 namespace {
@@ -17,25 +18,41 @@ constexpr std::string_view kViewNow = "File succesfully created. Would you like 
 // Bytes collected before they are handed to the output file.
 constexpr std::size_t kChunkSize = 64 * 1024;
 
+// What a byte needs: nothing, an entity in page text (and in SRC), or percent-encoding in SRC.
+enum ByteClass : unsigned char { Plain = 0, Markup = 1, Link = 2 };
+
+constexpr std::array<unsigned char, 256> kByteClasses = [] {
+    std::array<unsigned char, 256> classes{};
+    for (int byte = 0x01; byte < 0x20; ++byte)
+        classes[byte] = Link;
+    for (unsigned char byte : {'%', '#', '?', '\x7f'})
+        classes[byte] = Link;
+    for (unsigned char byte : {'<', '>', '"'})
+        classes[byte] = Markup;
+    return classes;
+}();
+
+unsigned char classesOf(std::string_view text) {
+    unsigned char classes = Plain;
+    for (char c : text)
+        classes |= kByteClasses[static_cast<unsigned char>(c)];
+    return classes;
+}
+
+void appendEntity(std::string& out, char c) {
+    out.append(c == '<'   ? std::string_view("&lt;")
+               : c == '>' ? std::string_view("&gt;")
+                          : std::string_view("&quot;"));
+}
+
 // Page text: a name or the directory must not open a tag or close an attribute.
 void appendText(std::string& out, std::string_view text) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        std::string_view entity;
-        switch (text[i]) {
-        case '<':
-            entity = "&lt;";
-            break;
-        case '>':
-            entity = "&gt;";
-            break;
-        case '"':
-            entity = "&quot;";
-            break;
-        default:
+        if (kByteClasses[static_cast<unsigned char>(text[i])] != Markup)
             continue;
-        }
-        out.append(text.data() + start, i - start).append(entity);
+        out.append(text.data() + start, i - start);
+        appendEntity(out, text[i]);
         start = i + 1;
     }
     out.append(text.data() + start, text.size() - start);
@@ -44,41 +61,54 @@ void appendText(std::string& out, std::string_view text) {
 // SRC value: the bare name, except for the bytes a browser would not take literally in a link.
 void appendSource(std::string& out, std::string_view name) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    const std::size_t last = name.size() - 1;
     std::size_t start = 0;
     for (std::size_t i = 0; i < name.size(); ++i) {
         const auto byte = static_cast<unsigned char>(name[i]);
-        const bool percent = byte < 0x20 || byte == 0x7F || byte == '%' || byte == '#' ||
-                             byte == '?' || (byte == ' ' && (i == 0 || i == last));
-        if (!percent && byte != '<' && byte != '>' && byte != '"')
+        const bool edgeSpace = byte == ' ' && (i == 0 || i + 1 == name.size());
+        if (kByteClasses[byte] == Plain && !edgeSpace)
             continue;
         out.append(name.data() + start, i - start);
-        if (percent) {
+        if (kByteClasses[byte] == Markup) {
+            appendEntity(out, name[i]);
+        } else {
             const char encoded[3] = {'%', kHex[byte >> 4], kHex[byte & 0x0F]};
             out.append(encoded, 3);
-        } else {
-            appendText(out, name.substr(i, 1));
         }
         start = i + 1;
     }
     out.append(name.data() + start, name.size() - start);
 }
 
+constexpr std::string_view kRowStart = "<tr>";
+constexpr std::string_view kRowEnd = "</tr>";
+constexpr std::string_view kCaptionStart = " <td align=\"center\" valign=\"top\"><strong>";
+constexpr std::string_view kCaptionEnd = "</strong><br>";
+constexpr std::string_view kImageStart = " <img SRC=\"";
+constexpr std::string_view kImageAlt = "\" Alt=\"";
+
 // One cell: the caption line and the image line, opening and closing rows of three.
 void appendCell(std::string& out, std::string_view name, int& column, std::string_view lineBreak,
                 std::string_view imageTail) {
     if (column == 1)
-        out.append("<tr>").append(lineBreak);
-    out.append(" <td align=\"center\" valign=\"top\"><strong>");
-    appendText(out, name);
-    out.append("</strong><br>").append(lineBreak);
-    out.append(" <img SRC=\"");
-    appendSource(out, name);
-    out.append("\" Alt=\"");
-    appendText(out, FileNameWithoutExtensionView(name));
+        out.append(kRowStart).append(lineBreak);
+    const std::string_view alt = FileNameWithoutExtensionView(name);
+    // Nearly every name needs no escaping: one look at its bytes settles all three uses.
+    const bool plain =
+        !name.empty() && classesOf(name) == Plain && name.front() != ' ' && name.back() != ' ';
+    out.append(kCaptionStart);
+    if (plain) {
+        out.append(name).append(kCaptionEnd).append(lineBreak).append(kImageStart);
+        out.append(name).append(kImageAlt).append(alt);
+    } else {
+        appendText(out, name);
+        out.append(kCaptionEnd).append(lineBreak).append(kImageStart);
+        appendSource(out, name);
+        out.append(kImageAlt);
+        appendText(out, alt);
+    }
     out.append(imageTail);
     if (column == 3) {
-        out.append("</tr>").append(lineBreak);
+        out.append(kRowEnd).append(lineBreak);
         column = 1;
     } else {
         ++column;
@@ -87,7 +117,7 @@ void appendCell(std::string& out, std::string_view name, int& column, std::strin
 
 void appendTableEnd(std::string& out, int column, std::string_view lineBreak) {
     if (column != 1)
-        out.append("</tr>").append(lineBreak);
+        out.append(kRowEnd).append(lineBreak);
     out.append("</table>").append(lineBreak);
 }
 
