@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <functional>
+
+// Commands of the help viewer.
+inline constexpr quint16 HELP_CONTEXT = 1;
+inline constexpr quint16 HELP_QUIT = 2;
+inline constexpr quint16 HELP_CONTENTS = 3;
+inline constexpr quint16 HELP_CONTEXTPOPUP = 8;
+
+// Carries out a help request; true when the help viewer took it.
+using HelpRequestHandler = std::function<bool(quint16 command, quint32 data)>;
+
+// Installs where help requests go and returns the previous route. Until the application
+// routes them to the help viewer, requests do nothing and report failure.
+HelpRequestHandler SetHelpRequestHandler(HelpRequestHandler handler);
+
+bool RequestHelp(quint16 command, quint32 data);

@@ -1,0 +1,151 @@
+#include "app/TMessageForm.h"
+
+#include "app/ErrorGuard.h"
+#include "app/HelpRequest.h"
+#include "app/TModalButton.h"
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QScreen>
+#include <QStyle>
+
+#include <array>
+
+namespace {
+struct ButtonSpec {
+    MessageButton button;
+    const char* name;
+    const char* caption;
+    TModalResult result;
+};
+
+constexpr std::array<ButtonSpec, MessageButtonCount> s_buttonSpecs{{
+    {MessageButton::Yes, "Yes", "&Yes", mrYes},
+    {MessageButton::No, "No", "&No", mrNo},
+    {MessageButton::OK, "OK", "OK", mrOk},
+    {MessageButton::Cancel, "Cancel", "Cancel", mrCancel},
+    {MessageButton::Abort, "Abort", "&Abort", mrAbort},
+    {MessageButton::Retry, "Retry", "&Retry", mrRetry},
+    {MessageButton::Ignore, "Ignore", "&Ignore", mrIgnore},
+    {MessageButton::All, "All", "&All", mrAll},
+    {MessageButton::Help, "Help", "&Help", mrNone},
+}};
+
+QString captionFor(MessageKind kind) {
+    switch (kind) {
+    case MessageKind::Warning:
+        return QStringLiteral("Warning");
+    case MessageKind::Error:
+        return QStringLiteral("Error");
+    case MessageKind::Information:
+        return QStringLiteral("Information");
+    case MessageKind::Confirmation:
+        return QStringLiteral("Confirm");
+    case MessageKind::Custom:
+        break;
+    }
+    return QGuiApplication::applicationDisplayName();
+}
+
+bool iconFor(MessageKind kind, QStyle::StandardPixmap& icon) {
+    switch (kind) {
+    case MessageKind::Warning:
+        icon = QStyle::SP_MessageBoxWarning;
+        return true;
+    case MessageKind::Error:
+        icon = QStyle::SP_MessageBoxCritical;
+        return true;
+    case MessageKind::Information:
+        icon = QStyle::SP_MessageBoxInformation;
+        return true;
+    case MessageKind::Confirmation:
+        icon = QStyle::SP_MessageBoxQuestion;
+        return true;
+    case MessageKind::Custom:
+        break;
+    }
+    return false;
+}
+
+// Enter presses OK, else Yes, else Retry; Escape presses Cancel, else No, else OK.
+constexpr std::array<MessageButton, 3> s_defaultPreference{MessageButton::OK, MessageButton::Yes,
+                                                           MessageButton::Retry};
+constexpr std::array<MessageButton, 3> s_cancelPreference{MessageButton::Cancel, MessageButton::No,
+                                                          MessageButton::OK};
+} // namespace
+
+TMessageForm::TMessageForm(const std::string& text, MessageKind kind, MessageButtons buttons,
+                           int helpContext, QWidget* parent)
+    : TModalForm(parent)
+    , m_helpContext(helpContext) {
+    setObjectName(QStringLiteral("MessageForm"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setWindowTitle(captionFor(kind));
+    QFont font(QStringLiteral("MS Sans Serif"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    setFont(font);
+
+    QStyle::StandardPixmap iconKind{};
+    const bool hasIcon = iconFor(kind, iconKind);
+    const QString message = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect screenGeometry = screen ? screen->geometry() : QRect(0, 0, 640, 480);
+    m_layout = computeMessageLayout(fontMetrics(), screenGeometry.size(), message, hasIcon,
+                                    buttons.count());
+
+    if (hasIcon) {
+        auto* image = new QLabel(this);
+        image->setObjectName(QStringLiteral("Image"));
+        image->setGeometry(m_layout.iconRect);
+        const QIcon icon = style()->standardIcon(iconKind, nullptr, this);
+        image->setPixmap(icon.pixmap(m_layout.iconRect.size(), devicePixelRatioF()));
+    }
+
+    auto* label = new QLabel(this);
+    label->setObjectName(QStringLiteral("Message"));
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setText(message);
+    label->setGeometry(m_layout.textRect);
+
+    for (const ButtonSpec& spec : s_buttonSpecs) {
+        if (!buttons.contains(spec.button))
+            continue;
+        auto* button = new TModalButton(QString::fromLatin1(spec.caption), spec.result, this);
+        button->setObjectName(QString::fromLatin1(spec.name));
+        button->setGeometry(m_layout.buttonRects.at(m_buttons.size()));
+        if (spec.button == MessageButton::Help)
+            connect(button, &QAbstractButton::clicked, this, &TMessageForm::requestHelp);
+        m_buttons.append(button);
+    }
+
+    const auto buttonFor = [&](MessageButton wanted) -> TModalButton* {
+        const ButtonSpec& spec = s_buttonSpecs.at(static_cast<std::size_t>(wanted));
+        return findChild<TModalButton*>(QString::fromLatin1(spec.name), Qt::FindDirectChildrenOnly);
+    };
+    for (MessageButton candidate : s_defaultPreference) {
+        if (TModalButton* button = buttonFor(candidate)) {
+            button->setDefault(true);
+            button->setFocus();
+            break;
+        }
+    }
+    for (MessageButton candidate : s_cancelPreference) {
+        if (TModalButton* button = buttonFor(candidate)) {
+            button->setCancel(true);
+            break;
+        }
+    }
+
+    setFixedSize(m_layout.clientSize);
+    move(centredWindowPosition(screenGeometry, m_layout.clientSize));
+}
+
+void TMessageForm::requestHelp() {
+    RunGuarded([this] { RequestHelp(HELP_CONTEXT, static_cast<quint32>(m_helpContext)); });
+}

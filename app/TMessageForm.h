@@ -1,0 +1,36 @@
+#pragma once
+
+#include "app/MessageDialogTypes.h"
+#include "app/MessageLayout.h"
+#include "app/TModalForm.h"
+
+#include <string>
+
+class TModalButton;
+
+// The message dialog: an icon for its kind, the word-wrapped message and a row of buttons in
+// a fixed order, laid out in dialog units of its font and centred on the primary screen. Its
+// parts are named "Image", "Message" and after their buttons ("Yes" ... "Help").
+class TMessageForm : public TModalForm {
+    Q_OBJECT
+    Q_PROPERTY(int HelpContext READ helpContext WRITE setHelpContext)
+
+public:
+    TMessageForm(const std::string& text, MessageKind kind, MessageButtons buttons, int helpContext,
+                 QWidget* parent = nullptr);
+
+    int helpContext() const { return m_helpContext; }
+    void setHelpContext(int helpContext) { m_helpContext = helpContext; }
+
+    const MessageLayout& messageLayout() const { return m_layout; }
+
+    // The buttons as they stand, left to right.
+    const QList<TModalButton*>& buttons() const { return m_buttons; }
+
+private:
+    void requestHelp();
+
+    int m_helpContext = 0;
+    MessageLayout m_layout;
+    QList<TModalButton*> m_buttons;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "app/ModalResult.h"
+
+#include <QPushButton>
+
+// A push button that ends its modal window (TModalForm) with its ModalResult when pressed,
+// unless that is mrNone; with Cancel set, Escape in the window presses it.
+class TModalButton : public QPushButton {
+    Q_OBJECT
+    Q_PROPERTY(int ModalResult READ modalResult WRITE setModalResult)
+    Q_PROPERTY(bool Cancel READ isCancel WRITE setCancel)
+
+public:
+    explicit TModalButton(QWidget* parent = nullptr);
+    TModalButton(const QString& text, TModalResult result, QWidget* parent = nullptr);
+
+    TModalResult modalResult() const { return m_modalResult; }
+    void setModalResult(TModalResult result) { m_modalResult = result; }
+
+    bool isCancel() const { return m_cancel; }
+    void setCancel(bool cancel) { m_cancel = cancel; }
+
+private:
+    void passResultToWindow();
+
+    TModalResult m_modalResult = mrNone;
+    bool m_cancel = false;
+};

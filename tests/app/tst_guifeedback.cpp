@@ -1,0 +1,176 @@
+#include "app/GuiFeedback.h"
+#include "app/TModalButton.h"
+#include "index/Feedback.h"
+#include "tests/app/ModalDriver.h"
+#include "tests/app/StatusBarPaintCounter.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QMainWindow>
+#include <QStatusBar>
+
+#include <memory>
+
+using namespace modaldriver;
+
+namespace {
+// The application-wide cursor as the user sees it: an override shape or the widgets' own.
+QString cursorSetting() {
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    return !cursor                             ? QStringLiteral("default")
+           : cursor->shape() == Qt::WaitCursor ? QStringLiteral("hourglass")
+                                               : QStringLiteral("other");
+}
+} // namespace
+
+// The desktop side of the index run's feedback, reached through the free functions once the
+// backend is installed: its two dialogs, the busy cursor and the status bar.
+class TestGuiFeedback : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void errorMessage();
+    void askYesNo_data();
+    void askYesNo();
+    void cursorIsOneSetting_data();
+    void cursorIsOneSetting();
+    void dialogShowsArrowAndHourglassReturns();
+    void statusRepaintsAtOnce();
+
+private:
+    GuiFeedback m_backend;
+};
+
+void TestGuiFeedback::init() {
+    FeedbackBackend::install(&m_backend);
+}
+
+void TestGuiFeedback::cleanup() {
+    RestoreCursor();
+    FeedbackBackend::install(nullptr);
+}
+
+void TestGuiFeedback::errorMessage() {
+    QString seen;
+    whenModal([&](QWidget* window) {
+        QStringList buttons;
+        for (const TModalButton* button : window->findChildren<TModalButton*>())
+            buttons << button->text();
+        seen = window->windowTitle() + QLatin1Char(':') + buttons.join(',');
+        pressKey(window, Qt::Key_Return);
+    });
+    ShowErrorMessage("Please select a directory to search in and try again.");
+    QCOMPARE(seen, QStringLiteral("Error:OK"));
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+void TestGuiFeedback::askYesNo_data() {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("Enter") << "Enter" << true;
+    QTest::newRow("Yes clicked") << "Yes" << true;
+    QTest::newRow("No clicked") << "No" << false;
+    QTest::newRow("Escape") << "Escape" << false;
+    QTest::newRow("close button") << "close" << false;
+}
+
+void TestGuiFeedback::askYesNo() {
+    QFETCH(QString, answer);
+    QFETCH(bool, yes);
+    QString caption;
+    whenModal([&](QWidget* window) {
+        caption = window->windowTitle();
+        if (answer == QLatin1String("Enter"))
+            pressKey(window, Qt::Key_Return);
+        else if (answer == QLatin1String("Escape"))
+            pressKey(window, Qt::Key_Escape);
+        else if (answer == QLatin1String("close"))
+            requestClose(window);
+        else if (auto* button = window->findChild<TModalButton*>(answer))
+            button->click();
+        if (!isAnswered(window))
+            requestClose(window);
+    });
+    QCOMPARE(AskYesNo("File succesfully created. Would you like to view it now?"), yes);
+    QCOMPARE(caption, QStringLiteral("Confirm"));
+}
+
+void TestGuiFeedback::cursorIsOneSetting_data() {
+    QTest::addColumn<QString>("calls"); // b: SetBusyCursor, r: RestoreCursor
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("restore without busy") << "r"
+                                          << "default";
+    QTest::newRow("busy") << "b"
+                          << "hourglass";
+    QTest::newRow("busy twice, restore once") << "bbr"
+                                              << "default";
+    QTest::newRow("restore twice") << "brr"
+                                   << "default";
+    QTest::newRow("busy again after restore") << "brb"
+                                              << "hourglass";
+}
+
+void TestGuiFeedback::cursorIsOneSetting() {
+    QFETCH(QString, calls);
+    QFETCH(QString, expected);
+    for (const QChar call : calls) {
+        if (call == QLatin1Char('b'))
+            SetBusyCursor();
+        else
+            RestoreCursor();
+    }
+    QCOMPARE(cursorSetting(), expected);
+    // One restore clears it all: nothing was stacked.
+    RestoreCursor();
+    QCOMPARE(cursorSetting(), QStringLiteral("default"));
+}
+
+void TestGuiFeedback::dialogShowsArrowAndHourglassReturns() {
+    QWidget main;
+    main.show();
+    SetBusyCursor();
+    QString duringError;
+    QString duringQuestion;
+    whenModal([&](QWidget* window) {
+        duringError = cursorSetting();
+        pressKey(window, Qt::Key_Escape);
+    });
+    ShowErrorMessage("Error writing file!");
+    const QString afterError = cursorSetting();
+    whenModal([&](QWidget* window) {
+        duringQuestion = cursorSetting();
+        pressKey(window, Qt::Key_Return);
+    });
+    QVERIFY(AskYesNo("Would you like to view it now?"));
+    QCOMPARE(duringError, QStringLiteral("default"));
+    QCOMPARE(afterError, QStringLiteral("hourglass"));
+    QCOMPARE(duringQuestion, QStringLiteral("default"));
+    QCOMPARE(cursorSetting(), QStringLiteral("hourglass"));
+    QVERIFY(main.isEnabled());
+}
+
+void TestGuiFeedback::statusRepaintsAtOnce() {
+    ShowStatus("no status bar yet: nothing happens");
+    auto window = std::make_unique<QMainWindow>();
+    window->resize(400, 200);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QStatusBar* bar = window->statusBar();
+    m_backend.setStatusBar(bar);
+    QCoreApplication::processEvents();
+    StatusBarPaintCounter counter(bar);
+
+    ShowStatus("Searching for *.JPEG...");
+    // No event processing in between: the run keeps the thread busy after this call.
+    QCOMPARE(bar->currentMessage(), QStringLiteral("Searching for *.JPEG..."));
+    QVERIFY(counter.paints > 0);
+
+    window.reset();
+    ShowStatus("Writing HTML file...");
+}
+
+PICTAVO_TEST_MAIN(TestGuiFeedback, QApplication)
+#include "tst_guifeedback.moc"
