@@ -18,7 +18,8 @@ int toHostPath(std::string_view drivePath, std::string& hostPath);
 
 // Host path to drive path: the current drive when the path lies under its root, else the
 // drive with the longest matching root. A relative host path is taken from the host's
-// current directory.
+// current directory. Empty when no drive holds the path, or when a name on it contains '\',
+// which a drive path cannot express.
 std::string toDrivePath(std::string_view hostPath);
 
 // The process current directory as a drive path.

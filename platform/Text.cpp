@@ -5,6 +5,7 @@
 #include <unicode/ucasemap.h>
 #include <unicode/ucol.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 
@@ -44,12 +45,17 @@ class Collators {
 public:
     ~Collators() { close(); }
 
+    // Sorting a million names compares some twenty million times: no lock once open.
     UCollator* get(bool ignoreCase) {
-        std::lock_guard lock(m_mutex);
-        if (!m_opened)
-            open(hostCollationLocale());
+        if (!m_opened.load(std::memory_order_acquire)) {
+            std::lock_guard lock(m_mutex);
+            if (!m_opened.load(std::memory_order_relaxed))
+                open(hostCollationLocale());
+        }
         return ignoreCase ? m_ignoreCase : m_exact;
     }
+
+    // Not while another thread compares.
 
     void reopen(const std::string& locale) {
         std::lock_guard lock(m_mutex);
@@ -74,7 +80,7 @@ private:
     void open(const std::string& locale) {
         m_ignoreCase = openOne(locale, UCOL_SECONDARY);
         m_exact = openOne(locale, UCOL_TERTIARY);
-        m_opened = true;
+        m_opened.store(true, std::memory_order_release);
     }
 
     void close() {
@@ -83,11 +89,11 @@ private:
         if (m_exact)
             ucol_close(m_exact);
         m_ignoreCase = m_exact = nullptr;
-        m_opened = false;
+        m_opened.store(false, std::memory_order_release);
     }
 
     std::mutex m_mutex;
-    bool m_opened = false;
+    std::atomic<bool> m_opened{false};
     UCollator* m_ignoreCase = nullptr;
     UCollator* m_exact = nullptr;
 };
