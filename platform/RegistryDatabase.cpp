@@ -49,8 +49,6 @@ CREATE TABLE reg_values (
     PRIMARY KEY (key_id, name)
 ) WITHOUT ROWID;
 INSERT INTO reg_keys (id, parent, name) VALUES (1, NULL, '');
-PRAGMA application_id = 1346589782;
-PRAGMA user_version = 1;
 )sql";
 
 bool isDamage(int rc) {
@@ -207,6 +205,14 @@ bool mayBeDatabase(const std::string& file) {
            std::memcmp(header, Magic, sizeof Magic) == 0;
 }
 
+// SQLite would make a new database readable by everyone; its side files take the permissions
+// of the database.
+void createPrivateFile(const std::string& file) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        ::close(fd);
+}
+
 } // namespace
 
 RegistryDatabase& RegistryDatabase::instance() {
@@ -256,7 +262,9 @@ int RegistryDatabase::openChecked(const std::string& file, bool mayMoveAside) {
 }
 
 RegistryDatabase::Verdict RegistryDatabase::tryOpen(const std::string& file, int& status) {
-    if (!mayBeDatabase(file))
+    if (!exists(file))
+        createPrivateFile(file);
+    else if (!mayBeDatabase(file))
         return Verdict::NotRegistry;
 
     sqlite3* db = nullptr;
@@ -340,6 +348,11 @@ int RegistryDatabase::createSchema() {
     rc = queryInteger("SELECT count(*) FROM sqlite_schema", objects);
     if (rc == SQLITE_OK && objects == 0)
         rc = execute(SchemaSql);
+    if (rc == SQLITE_OK && objects == 0) {
+        const std::string mark = "PRAGMA application_id = " + std::to_string(ApplicationId) +
+                                 "; PRAGMA user_version = " + std::to_string(SchemaVersion);
+        rc = execute(mark.c_str());
+    }
     if (rc == SQLITE_OK)
         rc = execute("COMMIT");
     if (rc != SQLITE_OK)

@@ -143,6 +143,8 @@ void TestRegistry::databaseLocation() {
     const QFileDevice::Permissions everyone(0x7077); // owner, group and others
     QCOMPARE(QFile::permissions(folder) & everyone,
              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QCOMPARE(QFile::permissions(folder + "/registry.db") & everyone,
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 void TestRegistry::keyPaths_data() {
