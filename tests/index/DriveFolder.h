@@ -2,25 +2,44 @@
 
 #include "platform/testing/FakeDriveTable.h"
 
-#include <QStringList>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <string>
 
 // A temporary folder that is the root of a drive while it lives, so index runs write only
-// there.
+// there. Relative host names use '/'.
 class DriveFolder {
 public:
-    explicit DriveFolder(char letter = 'D');
+    explicit DriveFolder(char letter = 'D')
+        : m_letter(letter) {
+        if (!m_dir.isValid())
+            qFatal("cannot create a temporary folder");
+        m_drives.map(letter, m_dir.path().toStdString());
+    }
 
-    // "D:" followed by "\relative" when relative is not empty.
-    std::string drivePath(const std::string& relative = std::string()) const;
-    QString hostPath(const QString& relative = QString()) const;
+    // "D:", or "D:\relative".
+    std::string drivePath(const std::string& relative = std::string()) const {
+        return std::string{m_letter, ':'} + (relative.empty() ? "" : "\\" + relative);
+    }
+    QString hostPath(const QString& relative) const { return m_dir.filePath(relative); }
 
-    void touch(const QString& relative, const QByteArray& bytes = QByteArray()) const;
-    void makeDirectory(const QString& relative) const;
-    QByteArray read(const QString& relative) const;
-    // Every entry of a folder, hidden ones included, sorted by bytes.
-    QStringList entries(const QString& relative = QString()) const;
+    void touch(const QString& relative, const QByteArray& bytes = QByteArray()) const {
+        QFile file(hostPath(relative));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+    }
+    void makeDirectory(const QString& relative) const { QDir().mkpath(hostPath(relative)); }
+    QByteArray read(const QString& relative) const {
+        QFile file(hostPath(relative));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // Every entry, hidden ones included, sorted.
+    QStringList entries(const QString& relative = QString()) const {
+        return QDir(hostPath(relative))
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                       QDir::Name);
+    }
 
 private:
     QTemporaryDir m_dir;
