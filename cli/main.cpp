@@ -81,7 +81,8 @@ int main(int argc, char** argv) {
             request.Directory = platform::toDrivePath(*line.directory);
         request.FileName = line.output;
         if (!line.directory->empty() && request.Directory.empty())
-            feedback.showErrorMessage("'" + *line.directory + "' lies on no drive.");
+            feedback.showErrorMessage("'" + *line.directory +
+                                      "' cannot be expressed as a drive path.");
         else
             StartIndexRun(request);
     } catch (const std::exception& error) {
