@@ -1,12 +1,13 @@
 #include "platform/testing/RegistrySandbox.h"
 #include "settings/TPersWindow.h"
-#include "tests/settings/RawRegistry.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QMetaProperty>
 #include <QWidget>
 
 #include <memory>
+
+using platform::RegistrySandbox;
 
 namespace {
 
@@ -44,8 +45,8 @@ void store(const QString& key, const QVariantMap& values, std::uint32_t type) {
     for (auto it = values.begin(); it != values.end(); ++it) {
         const std::string bytes = it.value().typeId() == QMetaType::QByteArray
                                       ? it.value().toByteArray().toStdString()
-                                      : rawregistry::dword(it.value().toInt());
-        rawregistry::set(key.toStdString(), it.key().toStdString(), type, bytes);
+                                      : RegistrySandbox::dword(it.value().toInt());
+        RegistrySandbox::setValue(key.toStdString(), it.key().toStdString(), type, bytes);
     }
 }
 
@@ -63,7 +64,7 @@ private slots:
 };
 
 void TestTPersWindow::construction() {
-    platform::RegistrySandbox sandbox;
+    RegistrySandbox sandbox;
     QWidget window;
     auto* persWindow = new TPersWindow(&window);
     QCOMPARE(persWindow->OwnerControl(), &window);
@@ -130,14 +131,14 @@ void TestTPersWindow::restore() {
     QFETCH(QVariantMap, stored);
     QFETCH(uint, type);
     QFETCH(QRect, frame);
-    platform::RegistrySandbox sandbox;
+    RegistrySandbox sandbox;
     store(keyFor(properties), stored, type);
     TPersWindow* persWindow = nullptr;
     const auto window = makeWindow(properties, &persWindow);
     persWindow->Loaded();
     QCOMPARE(window->frameGeometry(), frame);
     // Restoring opens the key with creation; a disabled component never touches it.
-    QCOMPARE(rawregistry::keyExists(keyFor(properties).toStdString()),
+    QCOMPARE(RegistrySandbox::keyExists(keyFor(properties).toStdString()),
              persWindow->Enabled() || !stored.isEmpty());
     persWindow->setEnabled(false);
 }
@@ -146,9 +147,10 @@ void TestTPersWindow::save_data() {
     QTest::addColumn<QVariantMap>("properties");
     QTest::addColumn<QVariantMap>("before");   // stored by an earlier run
     QTest::addColumn<bool>("maximise");        // before closing
-    QTest::addColumn<QVariantMap>("expected"); // numbers, or names of the closed frame's bounds
+    QTest::addColumn<QVariantMap>("expected"); // the stored numbers
+    // The frame is closed at (40, 50) with an outer size of 324 x 184.
     const QVariantMap closed{
-        {"WinHeight", "height"}, {"WinLeft", "left"}, {"WinTop", "top"}, {"WinWidth", "width"}};
+        {"WinHeight", 184}, {"WinLeft", 40}, {"WinTop", 50}, {"WinWidth", 324}};
     QTest::newRow("bounds at closing") << QVariantMap() << QVariantMap() << false << closed;
     QTest::newRow("maximised: the normal bounds")
         << QVariantMap() << QVariantMap() << true << closed;
@@ -159,9 +161,7 @@ void TestTPersWindow::save_data() {
         << keptHeight;
     QTest::newRow("empty value names")
         << QVariantMap{{"RgNameHeight", text("")}, {"RgNameWidth", text("")}} << QVariantMap()
-        << false
-        << QVariantMap{
-               {"Height", "height"}, {"WinLeft", "left"}, {"WinTop", "top"}, {"Width", "width"}};
+        << false << QVariantMap{{"Height", 184}, {"WinLeft", 40}, {"WinTop", 50}, {"Width", 324}};
     QTest::newRow("empty RegPath saves nothing")
         << QVariantMap{{"RegPath", text("")}} << QVariantMap() << false << QVariantMap();
     QTest::newRow("Enabled false saves nothing")
@@ -173,7 +173,7 @@ void TestTPersWindow::save() {
     QFETCH(QVariantMap, before);
     QFETCH(bool, maximise);
     QFETCH(QVariantMap, expected);
-    platform::RegistrySandbox sandbox;
+    RegistrySandbox sandbox;
     store(QString::fromStdString(Path), before, platform::RegDword);
     TPersWindow* persWindow = nullptr;
     auto window = makeWindow(properties, &persWindow);
@@ -191,24 +191,17 @@ void TestTPersWindow::save() {
     window->close();
     window.reset(); // the component goes with its window and saves
 
-    const QMap<QString, int> bounds{{"height", frame.height()},
-                                    {"left", frame.left()},
-                                    {"top", frame.top()},
-                                    {"width", frame.width()}};
-    const QStringList names{"Height",    "Left",    "Top",    "Width",
-                            "WinHeight", "WinLeft", "WinTop", "WinWidth"};
-    for (const QString& name : names) {
-        const rawregistry::Value value = rawregistry::get(Path, name.toStdString());
+    for (const char* name :
+         {"Height", "Left", "Top", "Width", "WinHeight", "WinLeft", "WinTop", "WinWidth"}) {
+        const RegistrySandbox::Value value = RegistrySandbox::value(Path, name);
         const QVariant wanted = expected.value(name);
-        const std::string bytes = !wanted.isValid() ? std::string("absent")
-                                  : wanted.typeId() == QMetaType::QString
-                                      ? rawregistry::dword(bounds.value(wanted.toString()))
-                                      : rawregistry::dword(wanted.toInt());
-        QVERIFY2((value.status == 0 ? value.bytes : "absent") == bytes, qPrintable(name));
-        QVERIFY(value.status != 0 || value.type == platform::RegDword);
+        QVERIFY2(value.status == 0 ? wanted.isValid() && value.type == platform::RegDword &&
+                                         value.bytes == RegistrySandbox::dword(wanted.toInt())
+                                   : !wanted.isValid(),
+                 name);
     }
     const bool enabled = properties.value("Enabled", true).toBool();
-    QCOMPARE(rawregistry::keyExists(Path),
+    QCOMPARE(RegistrySandbox::keyExists(Path),
              !before.isEmpty() || (enabled && keyFor(properties).toStdString() == Path));
 }
 

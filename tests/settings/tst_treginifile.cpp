@@ -3,33 +3,17 @@
 #include "platform/testing/RegistrySandbox.h"
 #include "settings/ERegistryException.h"
 #include "settings/TRegIniFile.h"
-#include "tests/settings/RawRegistry.h"
 #include "tests/support/TestEnvironment.h"
-
-#include <sqlite3.h>
 
 #include <optional>
 
 using platform::Operation;
+using platform::RegistrySandbox;
 
 namespace {
 
 const std::string Base = "Software\\Zelmar Inc.\\Pictavo\\";
 const std::string Settings = "Software\\Zelmar Inc.\\Pictavo\\1.0";
-
-int storedValueCount(const std::string& database) {
-    sqlite3* db = nullptr;
-    sqlite3_stmt* statement = nullptr;
-    int count = -1;
-    if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-        sqlite3_prepare_v2(db, "SELECT count(*) FROM reg_values", -1, &statement, nullptr) ==
-            SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW)
-        count = sqlite3_column_int(statement, 0);
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return count;
-}
 
 template <typename Call>
 QString raised(Call call) {
@@ -60,7 +44,7 @@ private slots:
 };
 
 void TestTRegIniFile::firstStart() {
-    platform::RegistrySandbox sandbox;
+    RegistrySandbox sandbox;
     {
         TRegIniFile store(Base);
         QCOMPARE(store.BasePath(), Base);
@@ -68,17 +52,18 @@ void TestTRegIniFile::firstStart() {
         QCOMPARE(store.ReadText("1.0", "Filename", "index.html"), std::string("index.html"));
         QCOMPARE(store.ReadFlag("1.0", "KeepSize", true), true);
     }
-    QVERIFY(rawregistry::keyExists(Base));
-    QVERIFY(!rawregistry::keyExists(Settings));
-    QCOMPARE(storedValueCount(sandbox.databasePath()), 0);
+    QVERIFY(RegistrySandbox::keyExists(Base));
+    QVERIFY(!RegistrySandbox::keyExists(Settings));
+    for (const char* name : {"CurPath", "Filename", "KeepSize", ""})
+        QVERIFY(RegistrySandbox::value(Base, name).status != 0);
     QCOMPARE(platform::regOpenKeyCount(), 0);
 }
 
 void TestTRegIniFile::emptyTextIsNotMissing() {
-    platform::RegistrySandbox sandbox;
+    RegistrySandbox sandbox;
     TRegIniFile store(Base);
     store.WriteText("1.0", "Filename", "");
-    QCOMPARE(rawregistry::get(Settings, "Filename").bytes, std::string());
+    QCOMPARE(RegistrySandbox::value(Settings, "Filename").bytes, std::string());
     QCOMPARE(store.ReadText("1.0", "Filename", "index.html"), std::string());
     QCOMPARE(store.ReadText("1.0", "ImageHeight", "default"), std::string("default"));
 }
@@ -112,16 +97,16 @@ void TestTRegIniFile::numbersAndFlags_data() {
 void TestTRegIniFile::numbersAndFlags() {
     QFETCH(QByteArray, text);
     QFETCH(int, number);
-    platform::RegistrySandbox sandbox;
-    rawregistry::set(Settings, "KeepSize", platform::RegSz, text.toStdString());
+    RegistrySandbox sandbox;
+    RegistrySandbox::setValue(Settings, "KeepSize", platform::RegSz, text.toStdString());
     TRegIniFile store(Base);
     QCOMPARE(store.ReadNumber("1.0", "KeepSize", 1), number);
     QCOMPARE(store.ReadFlag("1.0", "KeepSize", true), number != 0);
 }
 
 void TestTRegIniFile::integerKeepSizeRaises() {
-    platform::RegistrySandbox sandbox;
-    rawregistry::set(Settings, "KeepSize", platform::RegDword, rawregistry::dword(1));
+    RegistrySandbox sandbox;
+    RegistrySandbox::setValue(Settings, "KeepSize", platform::RegDword, RegistrySandbox::dword(1));
     TRegIniFile store(Base);
     const QString message = "Invalid data type for 'KeepSize'";
     QCOMPARE(raised([&] { store.ReadFlag("1.0", "KeepSize", true); }), message);
@@ -130,7 +115,7 @@ void TestTRegIniFile::integerKeepSizeRaises() {
     // The store stays usable: the base key is active again, the section key released.
     store.WriteFlag("1.0", "KeepSize", false);
     QCOMPARE(store.ReadFlag("1.0", "KeepSize", true), false);
-    QCOMPARE(rawregistry::get(Settings, "KeepSize").bytes, std::string("0"));
+    QCOMPARE(RegistrySandbox::value(Settings, "KeepSize").bytes, std::string("0"));
     QCOMPARE(platform::regOpenKeyCount(), 1);
 }
 
@@ -147,10 +132,10 @@ void TestTRegIniFile::sections_data() {
 void TestTRegIniFile::sections() {
     QFETCH(QString, section);
     QFETCH(QString, key);
-    platform::RegistrySandbox sandbox;
+    RegistrySandbox sandbox;
     TRegIniFile store(Base);
     store.WriteText(section.toStdString(), "CurPath", "C:\\PICS");
-    QCOMPARE(rawregistry::get(key.toStdString(), "CurPath").bytes, std::string("C:\\PICS"));
+    QCOMPARE(RegistrySandbox::value(key.toStdString(), "CurPath").bytes, std::string("C:\\PICS"));
     QCOMPARE(store.ReadText(section.toStdString(), "CurPath", ""), std::string("C:\\PICS"));
     QCOMPARE(platform::regOpenKeyCount(), 1);
 }
@@ -194,11 +179,11 @@ void TestTRegIniFile::failures() {
     QFETCH(int, operation);
     QFETCH(QString, result);
     QFETCH(QString, error);
-    platform::RegistrySandbox sandbox;
+    RegistrySandbox sandbox;
     if (before == "value")
-        rawregistry::set(Settings, "Name", platform::RegSz, "old");
+        RegistrySandbox::setValue(Settings, "Name", platform::RegSz, "old");
     else if (before == "key")
-        rawregistry::set(Settings, "Other", platform::RegSz, "old");
+        RegistrySandbox::setValue(Settings, "Other", platform::RegSz, "old");
     TRegIniFile store(Base);
     const platform::RegKey baseKey = store.ActiveHandle();
     QVERIFY(baseKey != platform::RegNoKey);
@@ -215,7 +200,7 @@ void TestTRegIniFile::failures() {
                  }),
                  error);
     }
-    QCOMPARE(QString::fromStdString(write ? rawregistry::get(Settings, "Name").bytes : read),
+    QCOMPARE(QString::fromStdString(write ? RegistrySandbox::value(Settings, "Name").bytes : read),
              result);
     // Whatever happened, the base key is active again and the section key released.
     QCOMPARE(store.ActiveHandle(), baseKey);
@@ -225,15 +210,15 @@ void TestTRegIniFile::failures() {
 }
 
 void TestTRegIniFile::baseKeyUnavailable() {
-    platform::RegistrySandbox sandbox;
+    RegistrySandbox sandbox;
     platform::FaultInjector faults;
     faults.failNth(Operation::RegCreateKey, 1, platform::ErrorAccessDenied);
     TRegIniFile store(Base);
     QCOMPARE(store.ActiveHandle(), platform::RegNoKey);
     store.WriteText("1.0", "CurPath", "C:\\");
-    QCOMPARE(rawregistry::get("1.0", "CurPath").bytes, std::string("C:\\"));
+    QCOMPARE(RegistrySandbox::value("1.0", "CurPath").bytes, std::string("C:\\"));
     QCOMPARE(store.ReadText("1.0", "CurPath", ""), std::string("C:\\"));
-    QVERIFY(!rawregistry::keyExists(Base));
+    QVERIFY(!RegistrySandbox::keyExists(Base));
 }
 
 PICTAVO_TEST_MAIN(TestTRegIniFile, QCoreApplication)
