@@ -38,6 +38,14 @@ bool isAnswered(QWidget* window) {
     return !form || form->modalResult() != mrNone;
 }
 
+void ensureAnswered(QWidget* window) {
+    if (isAnswered(window))
+        return;
+    requestClose(window);
+    if (auto* form = qobject_cast<TModalForm*>(window); form && !isAnswered(form))
+        form->setModalResult(mrCancel);
+}
+
 void pressKey(QWidget* window, Qt::Key key) {
     QWidget* target = window->focusWidget();
     QTest::keyClick(target ? target : window, key);

@@ -19,6 +19,10 @@ void whenModal(std::function<void(QWidget* window)> action, QWidget* outer = nul
 // True once the modal window has a result; its loop has not necessarily seen it yet.
 bool isAnswered(QWidget* window);
 
+// Ends a window that an action left open, so a failing test reports instead of hanging: with
+// a close request and, should that not do it, with Cancel set directly.
+void ensureAnswered(QWidget* window);
+
 // A key press as the user makes it: to the window's focus widget, else to the window.
 void pressKey(QWidget* window, Qt::Key key);
 

@@ -61,6 +61,7 @@ void TestGuiFeedback::errorMessage() {
             buttons << button->text();
         seen = window->windowTitle() + QLatin1Char(':') + buttons.join(',');
         pressKey(window, Qt::Key_Return);
+        ensureAnswered(window);
     });
     ShowErrorMessage("Please select a directory to search in and try again.");
     QCOMPARE(seen, QStringLiteral("Error:OK"));
@@ -91,8 +92,7 @@ void TestGuiFeedback::askYesNo() {
             requestClose(window);
         else if (auto* button = window->findChild<TModalButton*>(answer))
             button->click();
-        if (!isAnswered(window))
-            requestClose(window);
+        ensureAnswered(window);
     });
     QCOMPARE(AskYesNo("File succesfully created. Would you like to view it now?"), yes);
     QCOMPARE(caption, QStringLiteral("Confirm"));
@@ -137,12 +137,14 @@ void TestGuiFeedback::dialogShowsArrowAndHourglassReturns() {
     whenModal([&](QWidget* window) {
         duringError = cursorSetting();
         pressKey(window, Qt::Key_Escape);
+        ensureAnswered(window);
     });
     ShowErrorMessage("Error writing file!");
     const QString afterError = cursorSetting();
     whenModal([&](QWidget* window) {
         duringQuestion = cursorSetting();
         pressKey(window, Qt::Key_Return);
+        ensureAnswered(window);
     });
     QVERIFY(AskYesNo("Would you like to view it now?"));
     QCOMPARE(duringError, QStringLiteral("default"));
