@@ -14,14 +14,14 @@
 #include <array>
 
 namespace {
-struct ButtonSpec {
+struct ButtonEntry {
     MessageButton button;
     const char* name;
     const char* caption;
     TModalResult result;
 };
 
-constexpr std::array<ButtonSpec, MessageButtonCount> s_buttonSpecs{{
+constexpr std::array<ButtonEntry, MessageButtonCount> s_buttonEntries{{
     {MessageButton::Yes, "Yes", "&Yes", mrYes},
     {MessageButton::No, "No", "&No", mrNo},
     {MessageButton::OK, "OK", "OK", mrOk},
@@ -113,20 +113,21 @@ TMessageForm::TMessageForm(const std::string& text, MessageKind kind, MessageBut
     label->setText(message);
     label->setGeometry(m_layout.textRect);
 
-    for (const ButtonSpec& spec : s_buttonSpecs) {
-        if (!buttons.contains(spec.button))
+    for (const ButtonEntry& entry : s_buttonEntries) {
+        if (!buttons.contains(entry.button))
             continue;
-        auto* button = new TModalButton(QString::fromLatin1(spec.caption), spec.result, this);
-        button->setObjectName(QString::fromLatin1(spec.name));
+        auto* button = new TModalButton(QString::fromLatin1(entry.caption), entry.result, this);
+        button->setObjectName(QString::fromLatin1(entry.name));
         button->setGeometry(m_layout.buttonRects.at(m_buttons.size()));
-        if (spec.button == MessageButton::Help)
+        if (entry.button == MessageButton::Help)
             connect(button, &QAbstractButton::clicked, this, &TMessageForm::requestHelp);
         m_buttons.append(button);
     }
 
     const auto buttonFor = [&](MessageButton wanted) -> TModalButton* {
-        const ButtonSpec& spec = s_buttonSpecs.at(static_cast<std::size_t>(wanted));
-        return findChild<TModalButton*>(QString::fromLatin1(spec.name), Qt::FindDirectChildrenOnly);
+        const ButtonEntry& entry = s_buttonEntries.at(static_cast<std::size_t>(wanted));
+        return findChild<TModalButton*>(QString::fromLatin1(entry.name),
+                                        Qt::FindDirectChildrenOnly);
     };
     for (MessageButton candidate : s_defaultPreference) {
         if (TModalButton* button = buttonFor(candidate)) {

@@ -2,6 +2,7 @@
 
 #include "app/TModalForm.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QTimer>
 #include <QWindow>
@@ -44,6 +45,18 @@ void ensureAnswered(QWidget* window) {
     requestClose(window);
     if (auto* form = qobject_cast<TModalForm*>(window); form && !isAnswered(form))
         form->setModalResult(mrCancel);
+}
+
+void answer(QWidget* window, const QString& how) {
+    if (how == QLatin1String("Enter"))
+        pressKey(window, Qt::Key_Return);
+    else if (how == QLatin1String("Escape"))
+        pressKey(window, Qt::Key_Escape);
+    else if (how == QLatin1String("close"))
+        requestClose(window);
+    else if (auto* button = window->findChild<QAbstractButton*>(how))
+        button->click();
+    ensureAnswered(window);
 }
 
 void pressKey(QWidget* window, Qt::Key key) {

@@ -80,62 +80,30 @@ void TestTMessageForm::cleanup() {
     SetHelpRequestHandler({});
 }
 
-enum class Answer { Enter, Escape, ClickOK, ClickYes, ClickNo, Close };
-
 void TestTMessageForm::answers_data() {
     QTest::addColumn<MessageKind>("kind");
     QTest::addColumn<MessageButtons>("buttons");
-    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<QString>("answer");
     QTest::addColumn<int>("expected");
     const MessageButtons ok{MessageButton::OK};
     const MessageButtons yesNo{MessageButton::Yes, MessageButton::No};
-    QTest::newRow("error, Enter") << MessageKind::Error << ok << Answer::Enter << mrOk;
-    QTest::newRow("error, Escape") << MessageKind::Error << ok << Answer::Escape << mrOk;
-    QTest::newRow("error, OK clicked") << MessageKind::Error << ok << Answer::ClickOK << mrOk;
-    QTest::newRow("error, close button") << MessageKind::Error << ok << Answer::Close << mrCancel;
-    QTest::newRow("confirm, Enter") << MessageKind::Confirmation << yesNo << Answer::Enter << mrYes;
-    QTest::newRow("confirm, Escape")
-        << MessageKind::Confirmation << yesNo << Answer::Escape << mrNo;
-    QTest::newRow("confirm, Yes") << MessageKind::Confirmation << yesNo << Answer::ClickYes
-                                  << mrYes;
-    QTest::newRow("confirm, No") << MessageKind::Confirmation << yesNo << Answer::ClickNo << mrNo;
+    QTest::newRow("error, Enter") << MessageKind::Error << ok << "Enter" << mrOk;
+    QTest::newRow("error, Escape") << MessageKind::Error << ok << "Escape" << mrOk;
+    QTest::newRow("error, OK clicked") << MessageKind::Error << ok << "OK" << mrOk;
+    QTest::newRow("error, close button") << MessageKind::Error << ok << "close" << mrCancel;
+    QTest::newRow("confirm, Enter") << MessageKind::Confirmation << yesNo << "Enter" << mrYes;
+    QTest::newRow("confirm, Escape") << MessageKind::Confirmation << yesNo << "Escape" << mrNo;
+    QTest::newRow("confirm, No clicked") << MessageKind::Confirmation << yesNo << "No" << mrNo;
     QTest::newRow("confirm, close button")
-        << MessageKind::Confirmation << yesNo << Answer::Close << mrCancel;
+        << MessageKind::Confirmation << yesNo << "close" << mrCancel;
 }
 
 void TestTMessageForm::answers() {
     QFETCH(MessageKind, kind);
     QFETCH(MessageButtons, buttons);
-    QFETCH(Answer, answer);
+    QFETCH(QString, answer);
     QFETCH(int, expected);
-    whenModal([&](QWidget* window) {
-        const auto click = [&](const char* name) {
-            if (auto* button = window->findChild<TModalButton*>(QLatin1String(name)))
-                button->click();
-        };
-        switch (answer) {
-        case Answer::Enter:
-            pressKey(window, Qt::Key_Return);
-            break;
-        case Answer::Escape:
-            pressKey(window, Qt::Key_Escape);
-            break;
-        case Answer::ClickOK:
-            click("OK");
-            break;
-        case Answer::ClickYes:
-            click("Yes");
-            break;
-        case Answer::ClickNo:
-            click("No");
-            break;
-        case Answer::Close:
-            requestClose(window);
-            break;
-        }
-        // Whatever the answer did, never leave the dialog hanging.
-        ensureAnswered(window);
-    });
+    whenModal([&](QWidget* window) { modaldriver::answer(window, answer); });
     QCOMPARE(ShowMessageDialog(s_errorText, kind, buttons, 0), expected);
     QVERIFY(!QApplication::activeModalWidget());
 }
