@@ -3,6 +3,7 @@
 #include "index/CHTMLOutput.h"
 #include "index/Feedback.h"
 #include "platform/FileSearch.h"
+#include "platform/SearchCache.h"
 
 #include <array>
 
@@ -27,11 +28,15 @@ void CImageLister::Run() {
         if (Directory.back() == '\\')
             Directory.pop_back();
 
-        for (std::string_view mask : kMasks) {
-            std::string status = "Searching for ";
-            status.append(mask).append("...");
-            ShowStatus(status);
-            AddMatches(mask);
+        {
+            // The three searches read the directory from the kernel once between them.
+            platform::SearchCache cache;
+            for (std::string_view mask : kMasks) {
+                std::string status = "Searching for ";
+                status.append(mask).append("...");
+                ShowStatus(status);
+                AddMatches(mask);
+            }
         }
         Files.sort();
 

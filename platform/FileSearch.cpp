@@ -5,6 +5,7 @@
 #include "platform/HostPaths.h"
 #include "platform/NamePattern.h"
 #include "platform/Paths.h"
+#include "platform/SearchCache.h"
 
 #include <cerrno>
 #include <cstring>
@@ -54,6 +55,12 @@ struct FileSearch::State {
     std::unique_ptr<char[]> buffer;
     std::size_t position = 0;
     std::size_t filled = 0;
+    std::shared_ptr<const SearchCache::Listing> replay; // entries from an earlier read
+    std::shared_ptr<SearchCache::Listing> recording;    // entries of this read, for later ones
+
+    // The next entry as the kernel lists it, "." and ".." left out; false at the end.
+    bool nextEntry(const char*& name, std::size_t& length, unsigned char& type);
+    void finish();
 
     bool readOnly(const char* name) const { return host::isReadOnly(fd, name); }
 };
@@ -107,7 +114,21 @@ FileSearch::FileSearch(std::string_view pattern, FindDetail detail) {
         s.error = openError(errno);
         return;
     }
-    s.buffer = std::make_unique<char[]>(BufferSize);
+    if (SearchCache* cache = SearchCache::active()) {
+        s.replay = cache->find(s.fd);
+        if (!s.replay) {
+            auto listing = std::make_shared<SearchCache::Listing>();
+            struct stat info {};
+            if (listing->describe(s.fd) && fstat(s.fd, &info) == 0) {
+                // A directory's size is close to what its names take; untouched pages of an
+                // over-estimate cost no memory.
+                listing->entries.reserve(static_cast<std::size_t>(info.st_size));
+                s.recording = std::move(listing);
+            }
+        }
+    }
+    if (!s.replay)
+        s.buffer = std::make_unique<char[]>(BufferSize);
     s.dotsLeft = absolute.size() > 3 ? 2 : 0;
 }
 
@@ -134,32 +155,17 @@ bool FileSearch::next(FindData& entry) {
         }
     }
 
-    for (;;) {
-        if (s.position >= s.filled) {
-            const ssize_t read = getdents64(s.fd, s.buffer.get(), BufferSize);
-            if (read <= 0) {
-                // The end, or a directory that failed part-way: what was found stands.
-                close(s.fd);
-                s.fd = -1;
-                return false;
-            }
-            s.filled = static_cast<std::size_t>(read);
-            s.position = 0;
-        }
-        const auto* record = reinterpret_cast<const dirent64*>(s.buffer.get() + s.position);
-        s.position += record->d_reclen;
-
-        const char* name = record->d_name;
-        const std::size_t length = std::strlen(name);
-        if (name[0] == '.' && (length == 1 || (length == 2 && name[1] == '.')))
-            continue;
+    const char* name = nullptr;
+    std::size_t length = 0;
+    unsigned char type = DT_UNKNOWN;
+    while (s.nextEntry(name, length, type)) {
         const std::string_view view(name, length);
         if (!s.pattern.matches(view) || view.find('\\') != std::string_view::npos)
             continue;
 
         std::uint32_t attributes = 0;
-        bool directory = record->d_type == DT_DIR;
-        if (record->d_type == DT_LNK || record->d_type == DT_UNKNOWN) {
+        bool directory = type == DT_DIR;
+        if (type == DT_LNK || type == DT_UNKNOWN) {
             struct stat info {};
             directory = fstatat(s.fd, name, &info, 0) == 0 && S_ISDIR(info.st_mode);
         }
@@ -173,6 +179,59 @@ bool FileSearch::next(FindData& entry) {
         entry.attributes = attributes;
         return true;
     }
+    return false;
+}
+
+bool FileSearch::State::nextEntry(const char*& name, std::size_t& length, unsigned char& type) {
+    if (replay) {
+        const std::string& entries = replay->entries;
+        if (position >= entries.size()) {
+            finish();
+            return false;
+        }
+        type = static_cast<unsigned char>(entries[position]);
+        name = entries.data() + position + 1;
+        length = std::strlen(name);
+        position += length + 2;
+        return true;
+    }
+    for (;;) {
+        if (position >= filled) {
+            const ssize_t read = getdents64(fd, buffer.get(), BufferSize);
+            if (read <= 0) {
+                // The end, or a directory that failed part-way: what was found stands, but
+                // only a complete listing may stand in for a later read.
+                if (read == 0 && recording) {
+                    if (SearchCache* cache = SearchCache::active())
+                        cache->store(std::move(recording));
+                }
+                recording.reset();
+                finish();
+                return false;
+            }
+            filled = static_cast<std::size_t>(read);
+            position = 0;
+        }
+        const auto* record = reinterpret_cast<const dirent64*>(buffer.get() + position);
+        position += record->d_reclen;
+        name = record->d_name;
+        length = std::strlen(name);
+        if (name[0] == '.' && (length == 1 || (length == 2 && name[1] == '.')))
+            continue;
+        type = record->d_type;
+        if (recording) {
+            std::string& entries = recording->entries;
+            entries.push_back(static_cast<char>(type));
+            entries.append(name, length + 1);
+        }
+        return true;
+    }
+}
+
+void FileSearch::State::finish() {
+    close(fd);
+    fd = -1;
+    replay.reset();
 }
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/ErrorCodes.h"
 #include "platform/FileSearch.h"
 #include "platform/Paths.h"
+#include "platform/SearchCache.h"
 #include "platform/testing/FakeDriveTable.h"
 #include "platform/testing/FaultInjector.h"
 
@@ -11,6 +12,9 @@
 #include <QFile>
 
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace platform;
 
@@ -48,6 +52,13 @@ QStringList search(const QString& pattern, FindDetail detail = FindDetail::ReadO
 void touch(const QString& path) {
     QFile file(path);
     QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+}
+
+// Gives a directory a modification time of its own, so that a change shows even when it
+// falls within the file system's timestamp granularity.
+void stamp(const QString& directory, long seconds) {
+    const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    QCOMPARE(utimensat(AT_FDCWD, directory.toLocal8Bit().constData(), times, 0), 0);
 }
 
 } // namespace
@@ -114,6 +125,38 @@ private slots:
         int error = -1;
         QCOMPARE(search(pattern, FindDetail::ReadOnly, &error), sorted(found));
         QCOMPARE(error, 0);
+
+        // Within a cache the first search reads the directory, the second replays it.
+        SearchCache cache;
+        QCOMPARE(search(pattern), sorted(found));
+        QCOMPARE(search(pattern), sorted(found));
+    }
+
+    void cacheSeesChangesBetweenSearches() {
+        QTemporaryDir folder;
+        touch(folder.filePath("a.jpg"));
+        stamp(folder.path(), 1000);
+        m_drives->map('D', folder.path().toStdString());
+
+        SearchCache cache;
+        QCOMPARE(search("D:\\*.jpg"), QStringList{"a.jpg"});
+        touch(folder.filePath("b.JPG"));
+        stamp(folder.path(), 2000);
+        QCOMPARE(search("D:\\*.jpg"), sorted({"a.jpg", "b.JPG"}));
+        QVERIFY(QFile::remove(folder.filePath("a.jpg")));
+        stamp(folder.path(), 3000);
+        QCOMPARE(search("D:\\*.jpg"), QStringList{"b.JPG"});
+    }
+
+    void abandonedSearchIsNotReplayed() {
+        SearchCache cache;
+        {
+            FileSearch first("C:\\Pics\\*.*");
+            FindData entry;
+            QVERIFY(first.next(entry));
+        }
+        QCOMPARE(search("C:\\Pics\\*.gif", FindDetail::Basic),
+                 sorted({"b.GIF", "dangling.gif", "link.gif:D", "old.gif:D"}));
     }
 
     void readOnlyOnlyWhenAsked() {
@@ -172,6 +215,11 @@ private slots:
                 QStringLiteral("%1%2.%3").arg(stem).arg(i).arg(i % 2 ? "JPG" : "gif")));
         m_drives->map('D', big.path().toStdString());
         QCOMPARE(search("D:\\*.jpg", FindDetail::Basic).size(), 1500);
+        QCOMPARE(search("D:\\*.*", FindDetail::Basic).size(), 3000);
+
+        SearchCache cache;
+        QCOMPARE(search("D:\\*.*", FindDetail::Basic).size(), 3000);
+        QCOMPARE(search("D:\\*.gif", FindDetail::Basic).size(), 1500);
         QCOMPARE(search("D:\\*.*", FindDetail::Basic).size(), 3000);
     }
 
