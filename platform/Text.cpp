@@ -1,5 +1,6 @@
 #include "platform/Text.h"
 
+#include "platform/AsciiCollationTable.h"
 #include "platform/NamePattern.h"
 
 #include <unicode/ucasemap.h>
@@ -7,6 +8,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 
 namespace platform {
@@ -55,6 +57,9 @@ public:
         return ignoreCase ? m_ignoreCase : m_exact;
     }
 
+    // Valid after get().
+    const AsciiCollationTable& asciiTable() const { return *m_asciiTable; }
+
     // Not while another thread compares.
 
     void reopen(const std::string& locale) {
@@ -80,6 +85,7 @@ private:
     void open(const std::string& locale) {
         m_ignoreCase = openOne(locale, UCOL_SECONDARY);
         m_exact = openOne(locale, UCOL_TERTIARY);
+        m_asciiTable = std::make_unique<AsciiCollationTable>(m_ignoreCase);
         m_opened.store(true, std::memory_order_release);
     }
 
@@ -89,6 +95,7 @@ private:
         if (m_exact)
             ucol_close(m_exact);
         m_ignoreCase = m_exact = nullptr;
+        m_asciiTable.reset();
         m_opened.store(false, std::memory_order_release);
     }
 
@@ -96,6 +103,7 @@ private:
     std::atomic<bool> m_opened{false};
     UCollator* m_ignoreCase = nullptr;
     UCollator* m_exact = nullptr;
+    std::unique_ptr<AsciiCollationTable> m_asciiTable;
 };
 
 Collators& collators() {
@@ -149,9 +157,14 @@ int hexDigit(char c) {
 } // namespace
 
 int compareText(std::string_view a, std::string_view b, bool ignoreCase) {
-    UCollator* collator = collators().get(ignoreCase);
+    Collators& open = collators();
+    UCollator* collator = open.get(ignoreCase);
     if (!collator)
         return byteOrder(a, b);
+    if (ignoreCase) {
+        if (const std::optional<int> result = open.asciiTable().compare(a, b))
+            return *result;
+    }
     UErrorCode status = U_ZERO_ERROR;
     const UCollationResult result =
         ucol_strcollUTF8(collator, a.data(), static_cast<int32_t>(a.size()), b.data(),

@@ -1,0 +1,105 @@
+#include "platform/AsciiCollationTable.h"
+
+#include <unicode/ucol.h>
+#include <unicode/uset.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+UCollationResult collate(const UCollator* collator, std::string_view a, std::string_view b) {
+    UErrorCode status = U_ZERO_ERROR;
+    return ucol_strcollUTF8(collator, a.data(), static_cast<int32_t>(a.size()), b.data(),
+                            static_cast<int32_t>(b.size()), &status);
+}
+
+bool attributeIs(const UCollator* collator, UColAttribute attribute, UColAttributeValue value) {
+    UErrorCode status = U_ZERO_ERROR;
+    return ucol_getAttribute(collator, attribute, &status) == value && U_SUCCESS(status);
+}
+
+struct SetCloser {
+    void operator()(USet* set) const { uset_close(set); }
+};
+using SetPtr = std::unique_ptr<USet, SetCloser>;
+
+struct CollatorCloser {
+    void operator()(UCollator* collator) const { ucol_close(collator); }
+};
+using CollatorPtr = std::unique_ptr<UCollator, CollatorCloser>;
+
+} // namespace
+
+AsciiCollationTable::AsciiCollationTable(const UCollator* collator) {
+    // Numeric ordering, shifted punctuation or a case level would make single characters
+    // stop deciding the order on their own.
+    if (!collator || ucol_getStrength(collator) != UCOL_SECONDARY ||
+        !attributeIs(collator, UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE) ||
+        !attributeIs(collator, UCOL_NUMERIC_COLLATION, UCOL_OFF) ||
+        !attributeIs(collator, UCOL_CASE_LEVEL, UCOL_OFF))
+        return;
+
+    // The root collation gives every ASCII character one weight of its own and starts no
+    // contraction with two ASCII characters; "l" before a middle dot is handled as it is
+    // met. Only a tailoring can add such a contraction ("ch", "aa") or reweigh a character,
+    // and those characters are left to ICU. Enumerating every contraction instead would
+    // cost more than sorting a hundred thousand names saves.
+    std::array<bool, 128> special{};
+    UErrorCode status = U_ZERO_ERROR;
+    SetPtr tailored(ucol_getTailoredSet(collator, &status));
+    if (U_FAILURE(status))
+        return;
+    const int32_t items = uset_getItemCount(tailored.get());
+    for (int32_t i = 0; i < items; ++i) {
+        UChar32 start = 0;
+        UChar32 end = 0;
+        UChar text[64];
+        UErrorCode itemStatus = U_ZERO_ERROR;
+        const int32_t length = uset_getItem(tailored.get(), i, &start, &end, text, 64, &itemStatus);
+        if (U_FAILURE(itemStatus))
+            return;
+        if (length > 1 && text[0] < 128 && text[1] < 128)
+            special[text[0]] = true;
+    }
+
+    std::vector<char> ranked;
+    for (int c = 1; c < 128; ++c) {
+        const char character = static_cast<char>(c);
+        if (!special[c] && collate(collator, std::string_view(&character, 1), {}) != UCOL_EQUAL)
+            ranked.push_back(character);
+    }
+    std::stable_sort(ranked.begin(), ranked.end(), [&](char a, char b) {
+        return collate(collator, std::string_view(&a, 1), std::string_view(&b, 1)) == UCOL_LESS;
+    });
+
+    // Neighbours that differ only at the second level (an accent, never a case) would be
+    // ordered by their first difference instead of after every base letter: leave them out.
+    CollatorPtr primary(ucol_clone(collator, &status));
+    if (U_FAILURE(status))
+        return;
+    ucol_setStrength(primary.get(), UCOL_PRIMARY);
+
+    std::array<std::uint8_t, 128> ranks{};
+    std::uint8_t next = 0;
+    for (std::size_t i = 0; i < ranked.size(); ++i) {
+        const std::string_view current(&ranked[i], 1);
+        if (i > 0) {
+            const std::string_view previous(&ranked[i - 1], 1);
+            if (collate(collator, previous, current) != UCOL_EQUAL) {
+                if (collate(primary.get(), previous, current) == UCOL_EQUAL)
+                    return; // such a tailoring is rare enough to leave wholly to ICU
+                ++next;
+            }
+        } else {
+            next = 1;
+        }
+        ranks[static_cast<unsigned char>(ranked[i])] = next;
+    }
+    m_rank = ranks;
+}
+
+} // namespace platform
