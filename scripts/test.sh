@@ -4,7 +4,7 @@
 #   scripts/test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer, in build-asan/
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-options=()
+options=(-DBUILD_TESTING=ON)
 dir="$PICTAVO_SOURCE/build"
 if [ "${1:-}" = "--sanitize" ]; then
     options+=(-DPICTAVO_SANITIZE=ON)
