@@ -2,6 +2,7 @@
 // into key Software\Burst\<i mod 7>, printing each name on its own line once the write has
 // returned. A count of 0 writes until the process is killed; --wait holds the first write
 // back until a line arrives on standard input.
+// Usage: registry_writer PREFIX COUNT [--wait]
 #include "platform/Registry.h"
 #include "tests/platform/RegistryBurst.h"
 
@@ -11,10 +12,8 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: registry_writer PREFIX COUNT [--wait]\n");
+    if (argc < 3)
         return 2;
-    }
     const std::string prefix = argv[1];
     const unsigned long count = std::strtoul(argv[2], nullptr, 10);
     if (argc > 3 && std::strcmp(argv[3], "--wait") == 0) {

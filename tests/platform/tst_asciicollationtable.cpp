@@ -67,8 +67,6 @@ private slots:
         QTest::addColumn<QString>("share");
 
         QTest::newRow("root") << QByteArray("") << QString("most");
-        QTest::newRow("English") << QByteArray("en_US") << QString("most");
-        QTest::newRow("German") << QByteArray("de") << QString("most");
         QTest::newRow("Danish aa") << QByteArray("da") << QString("most");
         QTest::newRow("Swedish") << QByteArray("sv") << QString("most");
         QTest::newRow("Czech ch") << QByteArray("cs") << QString("some");

@@ -42,13 +42,14 @@ QStringList entries(const QString& dir) {
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-int writeAll(OutputFile& file, const QByteArray& bytes, int chunk) {
-    for (int at = 0; at < bytes.size(); at += chunk) {
-        if (const int error = file.write(
-                std::string_view(bytes.constData() + at, std::min(chunk, int(bytes.size()) - at))))
-            return error;
-    }
-    return 0;
+// Creates the file, writes the bytes in pieces and commits it if asked; the first error.
+int produce(OutputFile& file, const char* path, const QByteArray& bytes, int chunk,
+            bool commit = true) {
+    int error = file.create(path);
+    for (int at = 0; !error && at < bytes.size(); at += chunk)
+        error = file.write(
+            std::string_view(bytes.constData() + at, std::min(chunk, int(bytes.size()) - at)));
+    return error || !commit ? error : file.commit();
 }
 
 mode_t modeOf(const QString& path) {
@@ -85,15 +86,17 @@ private slots:
         QTest::addColumn<int>("size");
         QTest::addColumn<int>("chunk");
         QTest::addColumn<bool>("unnamed");
+        QTest::addColumn<bool>("commit");
         for (const bool unnamed : {true, false}) {
             const char* kind = unnamed ? "unnamed" : "named";
-            QTest::addRow("%s: empty", kind) << 0 << 1 << unnamed;
-            QTest::addRow("%s: one byte", kind) << 1 << 1 << unnamed;
-            QTest::addRow("%s: exactly one buffer", kind) << 65536 << 65536 << unnamed;
-            QTest::addRow("%s: one buffer and a byte", kind) << 65537 << 4096 << unnamed;
-            QTest::addRow("%s: many buffers, odd pieces", kind) << 300001 << 777 << unnamed;
+            QTest::addRow("%s: empty", kind) << 0 << 1 << unnamed << true;
+            QTest::addRow("%s: exactly one buffer", kind) << 65536 << 65536 << unnamed << true;
+            QTest::addRow("%s: one buffer and a byte", kind) << 65537 << 4096 << unnamed << true;
+            QTest::addRow("%s: many buffers, odd pieces", kind) << 300001 << 777 << unnamed << true;
             QTest::addRow("%s: one piece larger than the buffer", kind)
-                << 200000 << 200000 << unnamed;
+                << 200000 << 200000 << unnamed << true;
+            QTest::addRow("%s: discarded keeps the old file", kind)
+                << 150000 << 5000 << unnamed << false;
         }
     }
 
@@ -101,14 +104,17 @@ private slots:
         QFETCH(int, size);
         QFETCH(int, chunk);
         QFETCH(bool, unnamed);
+        QFETCH(bool, commit);
         OutputFile::allowUnnamedTemporaryFiles(unnamed);
         const QByteArray bytes = pattern(size);
-        OutputFile file;
-        QCOMPARE(file.create("C:\\index.html"), 0);
-        QCOMPARE(writeAll(file, bytes, chunk), 0);
-        QCOMPARE(contents(m_target), QByteArray("old")); // nothing shows before the commit
-        QCOMPARE(file.commit(), 0);
-        QCOMPARE(contents(m_target), bytes);
+        {
+            OutputFile file;
+            QCOMPARE(produce(file, "C:\\index.html", bytes, chunk, false), 0);
+            QCOMPARE(contents(m_target), QByteArray("old")); // nothing shows before the commit
+            if (commit)
+                QCOMPARE(file.commit(), 0);
+        }
+        QCOMPARE(contents(m_target), commit ? bytes : QByteArray("old"));
         QCOMPARE(entries(m_dir->path()), QStringList{"index.html"});
     }
 
@@ -117,67 +123,53 @@ private slots:
         QVERIFY(chmod(QFile::encodeName(m_target).constData(), 0640) == 0);
         for (const char* name : {"C:\\index.html", "C:\\new.html"}) {
             OutputFile file;
-            QCOMPARE(file.create(name), 0);
-            QCOMPARE(file.write("new"), 0);
-            QCOMPARE(file.commit(), 0);
+            QCOMPARE(produce(file, name, "new", 3), 0);
         }
         umask(savedMask);
         QCOMPARE(modeOf(m_target), mode_t(0640));
         QCOMPARE(modeOf(m_dir->filePath("new.html")), mode_t(0644));
     }
 
-    void faults_data() {
-        QTest::addColumn<int>("operation");
-        QTest::addColumn<int>("nth");
-        QTest::addColumn<int>("size");
-        QTest::newRow("create") << int(Operation::CreateFile) << 1 << 10;
-        QTest::newRow("first buffer") << int(Operation::WriteFile) << 1 << 200000;
-        QTest::newRow("third buffer") << int(Operation::WriteFile) << 3 << 200000;
-        QTest::newRow("last bytes, handed over at the commit")
-            << int(Operation::WriteFile) << 1 << 10;
-        QTest::newRow("close") << int(Operation::CloseFile) << 1 << 200000;
-    }
-
-    void faults() {
-        QFETCH(int, operation);
-        QFETCH(int, nth);
-        QFETCH(int, size);
-        FaultInjector faults;
-        faults.failNth(Operation(operation), nth, int(ErrorDiskFull));
-        OutputFile file;
-        int error = file.create("C:\\index.html");
-        if (!error)
-            error = writeAll(file, pattern(size), 1000);
-        if (!error)
-            error = file.commit();
-        QCOMPARE(error, int(ErrorDiskFull));
-        QCOMPARE(file.write("more"), int(ErrorDiskFull)); // a failed file stays failed
-        QCOMPARE(file.commit(), int(ErrorDiskFull));
-        QCOMPARE(contents(m_target), QByteArray("old"));
-        QCOMPARE(entries(m_dir->path()), QStringList{"index.html"});
-    }
-
-    void refused_data() {
+    // Injected failures at every stage and paths the file system refuses: the error sticks,
+    // and nothing on disk changes.
+    void failures_data() {
         QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("operation"); // the one made to fail with a full disk, or -1
+        QTest::addColumn<int>("size");
         QTest::addColumn<int>("error");
-        QTest::newRow("read-only target") << "C:\\readonly.html" << 5;
-        QTest::newRow("a directory") << "C:\\folder" << 5;
-        QTest::newRow("missing directory") << "C:\\nope\\index.html" << 3;
-        QTest::newRow("file on the way") << "C:\\index.html\\x" << 3;
-        QTest::newRow("drive without a medium") << "E:\\index.html" << 21;
-        QTest::newRow("unknown drive") << "Q:\\index.html" << 15;
+        const auto row = [](const char* what, const char* path, int operation, int size,
+                            int error) {
+            QTest::newRow(what) << path << operation << size << error;
+        };
+        const int full = ErrorDiskFull;
+        row("create", "C:\\index.html", int(Operation::CreateFile), 10, full);
+        row("first buffer", "C:\\index.html", int(Operation::WriteFile), 200000, full);
+        row("last bytes, handed over at the commit", "C:\\index.html", int(Operation::WriteFile),
+            10, full);
+        row("close", "C:\\index.html", int(Operation::CloseFile), 200000, full);
+        row("read-only target", "C:\\readonly.html", -1, 10, 5);
+        row("a directory", "C:\\folder", -1, 10, 5);
+        row("missing directory", "C:\\nope\\index.html", -1, 10, 3);
+        row("file on the way", "C:\\index.html\\x", -1, 10, 3);
+        row("drive without a medium", "E:\\index.html", -1, 10, 21);
     }
 
-    void refused() {
+    void failures() {
         QFETCH(QString, path);
+        QFETCH(int, operation);
+        QFETCH(int, size);
         QFETCH(int, error);
         put(m_dir->filePath("readonly.html"), "kept");
         QVERIFY(chmod(QFile::encodeName(m_dir->filePath("readonly.html")).constData(), 0444) == 0);
         QVERIFY(QDir(m_dir->path()).mkdir("folder"));
+        FaultInjector faults;
+        if (operation >= 0)
+            faults.failNth(Operation(operation), 1, int(ErrorDiskFull));
         OutputFile file;
-        QCOMPARE(file.create(path.toStdString()), error);
-        QCOMPARE(file.write("x"), error);
+        QCOMPARE(produce(file, path.toUtf8().constData(), pattern(size), 1000), error);
+        QCOMPARE(file.write("more"), error); // a failed file stays failed
         QCOMPARE(file.commit(), error);
+        QCOMPARE(contents(m_target), QByteArray("old"));
         QCOMPARE(contents(m_dir->filePath("readonly.html")), QByteArray("kept"));
         QCOMPARE(entries(m_dir->path()), QStringList({"folder", "index.html", "readonly.html"}));
     }
@@ -190,9 +182,7 @@ private slots:
                 0);
         for (const char* name : {"C:\\link.html", "C:\\dangling.html"}) {
             OutputFile file;
-            QCOMPARE(file.create(name), 0);
-            QCOMPARE(file.write(name), 0);
-            QCOMPARE(file.commit(), 0);
+            QCOMPARE(produce(file, name, name, 100), 0);
         }
         QCOMPARE(QFileInfo(m_dir->filePath("link.html")).symLinkTarget(),
                  m_dir->filePath("pages/real.html"));
@@ -200,24 +190,6 @@ private slots:
         QVERIFY(QFileInfo(m_dir->filePath("dangling.html")).isSymLink());
         QCOMPARE(contents(m_dir->filePath("pages/later.html")), QByteArray("C:\\dangling.html"));
         QCOMPARE(entries(m_dir->filePath("pages")), QStringList({"later.html", "real.html"}));
-    }
-
-    void discardKeepsTheOldFile_data() {
-        QTest::addColumn<bool>("unnamed");
-        QTest::newRow("unnamed") << true;
-        QTest::newRow("named") << false;
-    }
-
-    void discardKeepsTheOldFile() {
-        QFETCH(bool, unnamed);
-        OutputFile::allowUnnamedTemporaryFiles(unnamed);
-        {
-            OutputFile file;
-            QCOMPARE(file.create("C:\\index.html"), 0);
-            QCOMPARE(writeAll(file, pattern(150000), 5000), 0);
-        }
-        QCOMPARE(contents(m_target), QByteArray("old"));
-        QCOMPARE(entries(m_dir->path()), QStringList{"index.html"});
     }
 
     void fullDisk() {
@@ -230,11 +202,7 @@ private slots:
         put(mountPoint + "/index.html", "old");
 
         OutputFile file;
-        int error = file.create("C:\\small\\index.html");
-        if (!error)
-            error = writeAll(file, pattern(200000), 4096);
-        if (!error)
-            error = file.commit();
+        const int error = produce(file, "C:\\small\\index.html", pattern(200000), 4096);
         const QByteArray kept = contents(mountPoint + "/index.html");
         const QStringList left = entries(mountPoint);
         QVERIFY(umount(QFile::encodeName(mountPoint).constData()) == 0);

@@ -65,235 +65,222 @@ void verifyBurst(const QByteArray& output, int minimum) {
 
 } // namespace
 
+// The per-user registry store: key paths, exact values, unusable files and crashing writers.
 class TestRegistry : public QObject {
     Q_OBJECT
 
 private slots:
-    void databaseLocation_data();
-    void databaseLocation();
-    void keyPaths_data();
-    void keyPaths();
-    void values_data();
-    void values();
-    void namesKeepTheirSpelling();
-    void unusableFiles_data();
-    void unusableFiles();
-    void killedWriterKeepsEveryReturnedWrite();
-    void concurrentWritersKeepTheirValues();
-};
-
-void TestRegistry::databaseLocation_data() {
-    QTest::addColumn<QByteArray>("configHome"); // "@" stands for the home folder
-    QTest::addColumn<QString>("folder");        // below the home folder
-    QTest::newRow("XDG_CONFIG_HOME") << QByteArray("@/conf/") << "conf/pictavo";
-    QTest::newRow("unset: ~/.config") << QByteArray() << ".config/pictavo";
-    QTest::newRow("relative: ignored") << QByteArray("conf") << ".config/pictavo";
-}
-
-void TestRegistry::databaseLocation() {
-    QFETCH(QByteArray, configHome);
-    QFETCH(QString, folder);
-    RegistrySandbox sandbox; // restores XDG_CONFIG_HOME afterwards
-    const QByteArray previousHome = qgetenv("HOME");
-    const auto restoreHome = qScopeGuard([&] { qputenv("HOME", previousHome); });
-    const QString home = QString::fromStdString(sandbox.configHome()) + "/home";
-    qputenv("HOME", QFile::encodeName(home));
-    if (configHome.isNull())
-        qunsetenv("XDG_CONFIG_HOME");
-    else
-        qputenv("XDG_CONFIG_HOME", configHome.replace('@', QFile::encodeName(home)));
-
-    const QString database = home + "/" + folder + "/registry.db";
-    QCOMPARE(QString::fromStdString(registryDatabasePath()), database);
-    QVERIFY(RegistrySandbox::keyExists("")); // the first operation creates folder and file
-    const QFileDevice::Permissions everyone(0x7077);
-    QCOMPARE(QFile::permissions(home + "/" + folder) & everyone, QFileDevice::Permissions(0x7000));
-    QCOMPARE(QFile::permissions(database) & everyone, QFileDevice::Permissions(0x6000));
-}
-
-void TestRegistry::keyPaths_data() {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<int>("status");
-    QTest::newRow("as created") << "Software\\Zelmar Inc.\\1.0" << 0;
-    QTest::newRow("trailing backslash") << "Software\\Zelmar Inc.\\1.0\\" << 0;
-    QTest::newRow("other ASCII case") << "SOFTWARE\\zelmar inc.\\1.0" << 0;
-    QTest::newRow("doubled and leading backslashes") << "\\Software\\\\Zelmar Inc.\\1.0" << 0;
-    QTest::newRow("missing last level") << "Software\\Zelmar Inc.\\2.0" << int(ErrorFileNotFound);
-    QTest::newRow("missing middle level") << "Software\\Other\\1.0" << int(ErrorFileNotFound);
-    QTest::newRow("no case folding beyond ASCII")
-        << "Software\\Zelmar Inc.\\1.0\\Ä" << int(ErrorFileNotFound);
-}
-
-void TestRegistry::keyPaths() {
-    QFETCH(QString, path);
-    QFETCH(int, status);
-    RegistrySandbox sandbox;
-    RegistrySandbox::setValue("Software\\Zelmar Inc.\\1.0", "Marker", RegSz, "here");
-    RegistrySandbox::setValue("Software\\Zelmar Inc.\\1.0\\ä", "Marker", RegSz, "below");
-
-    RegKey key = RegNoKey;
-    QCOMPARE(regOpenKey(RegCurrentUser, path.toStdString(), key), status);
-    RegKey same = RegNoKey; // the empty path: a new handle to the key itself
-    QCOMPARE(regOpenKey(key, "", same), status ? RegErrorInvalidHandle : 0);
-    std::uint32_t type = 0;
-    std::string marker;
-    QCOMPARE(regReadValue(same, "Marker", type, marker), status ? RegErrorInvalidHandle : 0);
-    QCOMPARE(marker, std::string(status ? "" : "here"));
-    regCloseKey(same);
-    regCloseKey(key);
-    QCOMPARE(regOpenKeyCount(), 0);
-    QCOMPARE(RegistrySandbox::keyExists(path.toStdString()), status == 0); // none created
-}
-
-void TestRegistry::values_data() {
-    QTest::addColumn<uint>("type");
-    QTest::addColumn<QByteArray>("bytes");
-    QByteArray all(256, '\0');
-    for (int i = 0; i < all.size(); ++i)
-        all[i] = char(i);
-    QTest::newRow("empty text: zero bytes") << uint(RegSz) << QByteArray("");
-    QTest::newRow("zero byte inside") << uint(RegSz) << QByteArray("ab\0cd", 5);
-    QTest::newRow("expandable text") << uint(RegExpandSz) << QByteArray("%HOME%\\pics");
-    QTest::newRow("every byte") << uint(RegBinary) << all;
-    QTest::newRow("unknown type") << uint(0xFFFFFFFFu) << QByteArray(70000, 'x');
-}
-
-void TestRegistry::values() {
-    QFETCH(uint, type);
-    QFETCH(QByteArray, bytes);
-    RegistrySandbox sandbox;
-    RegistrySandbox::setValue("Software", "Value", RegDword, RegistrySandbox::dword(1));
-    RegistrySandbox::setValue("Software", "VALUE", type, bytes.toStdString()); // replaces it
-    regCloseDatabase(); // what comes back comes from the file
-
-    RegKey key = RegNoKey;
-    QCOMPARE(regOpenKey(RegCurrentUser, "Software", key), 0);
-    std::uint32_t queried = 0;
-    std::size_t size = 0;
-    QCOMPARE(regQueryValue(key, "value", queried, size), 0);
-    QCOMPARE(queried, type);
-    QCOMPARE(size, std::size_t(bytes.size()));
-    QCOMPARE(regQueryValue(key, "Missing", queried, size), int(ErrorFileNotFound));
-    regCloseKey(key);
-    const auto stored = RegistrySandbox::value("Software", "Value");
-    QCOMPARE(stored.type, type);
-    QCOMPARE(QByteArray::fromStdString(stored.bytes), bytes);
-    QCOMPARE(sql(sandbox.databasePath(), "SELECT typeof(data) FROM reg_values"), "blob");
-}
-
-void TestRegistry::namesKeepTheirSpelling() {
-    RegistrySandbox sandbox;
-    RegistrySandbox::setValue("Software\\MixedCase", "FileName", RegSz, "a");
-    RegistrySandbox::setValue("SOFTWARE\\mixedcase", "FILENAME", RegSz, "b");
-    const std::string db = sandbox.databasePath();
-    QCOMPARE(sql(db, "SELECT group_concat(name, '|') FROM reg_keys WHERE id > 1"),
-             "Software|MixedCase");
-    QCOMPARE(sql(db, "SELECT group_concat(name || '=' || data, '|') FROM reg_values"),
-             "FileName=b");
-}
-
-void TestRegistry::unusableFiles_data() {
-    QTest::addColumn<QByteArray>("content"); // "<dir>" makes a directory
-    QTest::addColumn<QByteArray>("wal");     // a side file left beside it
-    QTest::addColumn<QByteArray>("schema");  // run on the file beforehand
-    QTest::addColumn<int>("status");         // of the first operation
-    QTest::addColumn<bool>("movedAside");
-    QByteArray garbage(5000, '\0');
-    for (int i = 0; i < garbage.size(); ++i)
-        garbage[i] = char(i * 7 + 3);
-    const QByteArray none;
-    QTest::newRow("garbage") << garbage << none << none << 0 << true;
-    QTest::newRow("garbage with a wal")
-        << QByteArray("no database\n") << QByteArray("stale") << none << 0 << true;
-    QTest::newRow("directory") << QByteArray("<dir>") << none << none << 0 << true;
-    QTest::newRow("foreign database")
-        << none << none << QByteArray("CREATE TABLE t (x)") << 0 << true;
-    QTest::newRow("other application")
-        << none << none << QByteArray("PRAGMA application_id = 42") << 0 << true;
-    QTest::newRow("empty file with a wal")
-        << QByteArray("") << QByteArray("x") << none << 0 << true;
-    QTest::newRow("empty file is used") << QByteArray("") << none << none << 0 << false;
-    QTest::newRow("newer registry is left alone")
-        << none << none << QByteArray("PRAGMA application_id = 1346589782; PRAGMA user_version = 2")
-        << int(RegErrorBadDatabase) << false;
-}
-
-void TestRegistry::unusableFiles() {
-    QFETCH(QByteArray, content);
-    QFETCH(QByteArray, wal);
-    QFETCH(QByteArray, schema);
-    QFETCH(int, status);
-    QFETCH(bool, movedAside);
-    RegistrySandbox sandbox;
-    const std::string db = sandbox.databasePath();
-    const QString file = QString::fromStdString(db);
-    QVERIFY(QDir().mkpath(QFileInfo(file).path() + (content == "<dir>" ? "/registry.db/x" : "")));
-    if (!content.isNull() && content != "<dir>")
-        writeFile(file, content);
-    if (!wal.isNull())
-        writeFile(file + "-wal", wal);
-    if (!schema.isNull())
-        QCOMPARE(sql(db, schema.constData()), "");
-    const QByteArray before = readFile(file);
-
-    RegKey key = RegNoKey;
-    QCOMPARE(regCreateKey(RegCurrentUser, "Software", key), status);
-    regCloseKey(key);
-    const QStringList aside = asideFiles(db);
-    if (!movedAside) {
-        QCOMPARE(aside, QStringList());
-        QCOMPARE(sql(db, "PRAGMA user_version"), status ? "2" : "1");
-        return;
+    void databaseLocation_data() {
+        QTest::addColumn<QByteArray>("configHome"); // "@" stands for the home folder
+        QTest::addColumn<QString>("folder");        // below the home folder
+        QTest::newRow("XDG_CONFIG_HOME") << QByteArray("@/conf/") << "conf/pictavo";
+        QTest::newRow("unset: ~/.config") << QByteArray() << ".config/pictavo";
+        QTest::newRow("relative: ignored") << QByteArray("conf") << ".config/pictavo";
     }
-    QCOMPARE(aside.size(), wal.isNull() ? 1 : 2);
-    QVERIFY(aside.first().startsWith("registry.db.corrupt-20"));
-    const QString asidePath = QFileInfo(file).dir().filePath(aside.first());
-    QCOMPARE(readFile(asidePath), before);
-    QVERIFY(content != "<dir>" || QFile::exists(asidePath + "/x"));
-    if (!wal.isNull())
-        QCOMPARE(readFile(asidePath + "-wal"), wal);
-    // A fresh database that holds the new key and nothing else.
-    QCOMPARE(sql(db, "SELECT count(*) || (SELECT count(*) FROM reg_values) FROM reg_keys"), "20");
-    QCOMPARE(sql(db, "PRAGMA journal_mode"), "wal");
-}
 
-// The writer runs until it is killed, which lands at an unknown point of a write.
-void TestRegistry::killedWriterKeepsEveryReturnedWrite() {
-    RegistrySandbox sandbox;
-    QProcess writer;
-    writer.start(QStringLiteral(REGISTRY_WRITER), {"k", "0"});
-    QByteArray output;
-    while (output.count('\n') < 200) {
-        QVERIFY2(writer.waitForReadyRead(30000), writer.readAllStandardError().constData());
+    void databaseLocation() {
+        QFETCH(QByteArray, configHome);
+        QFETCH(QString, folder);
+        RegistrySandbox sandbox; // restores XDG_CONFIG_HOME afterwards
+        const QByteArray previousHome = qgetenv("HOME");
+        const auto restoreHome = qScopeGuard([&] { qputenv("HOME", previousHome); });
+        const QString home = QString::fromStdString(sandbox.configHome()) + "/home";
+        qputenv("HOME", QFile::encodeName(home));
+        if (configHome.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", configHome.replace('@', QFile::encodeName(home)));
+
+        const QString database = home + "/" + folder + "/registry.db";
+        QCOMPARE(QString::fromStdString(registryDatabasePath()), database);
+        QVERIFY(RegistrySandbox::keyExists("")); // the first operation creates folder and file
+        const QFileDevice::Permissions everyone(0x7077);
+        QCOMPARE(QFile::permissions(home + "/" + folder) & everyone,
+                 QFileDevice::Permissions(0x7000));
+        QCOMPARE(QFile::permissions(database) & everyone, QFileDevice::Permissions(0x6000));
+    }
+
+    void keyPaths_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("status");
+        QTest::newRow("as created") << "Software\\Zelmar Inc.\\1.0" << 0;
+        QTest::newRow("trailing backslash") << "Software\\Zelmar Inc.\\1.0\\" << 0;
+        QTest::newRow("other ASCII case") << "SOFTWARE\\zelmar inc.\\1.0" << 0;
+        QTest::newRow("doubled and leading backslashes") << "\\Software\\\\Zelmar Inc.\\1.0" << 0;
+        QTest::newRow("missing last level")
+            << "Software\\Zelmar Inc.\\2.0" << int(ErrorFileNotFound);
+        QTest::newRow("missing middle level") << "Software\\Other\\1.0" << int(ErrorFileNotFound);
+        QTest::newRow("no case folding beyond ASCII")
+            << "Software\\Zelmar Inc.\\1.0\\Ä" << int(ErrorFileNotFound);
+    }
+
+    void keyPaths() {
+        QFETCH(QString, path);
+        QFETCH(int, status);
+        RegistrySandbox sandbox;
+        RegistrySandbox::setValue("Software\\Zelmar Inc.\\1.0", "Marker", RegSz, "here");
+        RegistrySandbox::setValue("Software\\Zelmar Inc.\\1.0\\ä", "Marker", RegSz, "below");
+
+        RegKey key = RegNoKey;
+        QCOMPARE(regOpenKey(RegCurrentUser, path.toStdString(), key), status);
+        RegKey same = RegNoKey; // the empty path: a new handle to the key itself
+        QCOMPARE(regOpenKey(key, "", same), status ? RegErrorInvalidHandle : 0);
+        std::uint32_t type = 0;
+        std::string marker;
+        QCOMPARE(regReadValue(same, "Marker", type, marker), status ? RegErrorInvalidHandle : 0);
+        QCOMPARE(marker, std::string(status ? "" : "here"));
+        regCloseKey(same);
+        regCloseKey(key);
+        QCOMPARE(regOpenKeyCount(), 0);
+        QCOMPARE(RegistrySandbox::keyExists(path.toStdString()), status == 0); // none created
+    }
+
+    void values_data() {
+        QTest::addColumn<uint>("type");
+        QTest::addColumn<QByteArray>("bytes");
+        QByteArray all(256, '\0');
+        for (int i = 0; i < all.size(); ++i)
+            all[i] = char(i);
+        QTest::newRow("empty text: zero bytes") << uint(RegSz) << QByteArray("");
+        QTest::newRow("zero byte inside") << uint(RegSz) << QByteArray("ab\0cd", 5);
+        QTest::newRow("every byte") << uint(RegBinary) << all;
+        QTest::newRow("unknown type") << uint(0xFFFFFFFFu) << QByteArray(70000, 'x');
+    }
+
+    void values() {
+        QFETCH(uint, type);
+        QFETCH(QByteArray, bytes);
+        RegistrySandbox sandbox;
+        RegistrySandbox::setValue("Software", "Value", RegDword, RegistrySandbox::dword(1));
+        RegistrySandbox::setValue("Software", "VALUE", type, bytes.toStdString()); // replaces it
+        regCloseDatabase(); // what comes back comes from the file
+
+        RegKey key = RegNoKey;
+        QCOMPARE(regOpenKey(RegCurrentUser, "Software", key), 0);
+        std::uint32_t queried = 0;
+        std::size_t size = 0;
+        QCOMPARE(regQueryValue(key, "value", queried, size), 0);
+        QCOMPARE(queried, type);
+        QCOMPARE(size, std::size_t(bytes.size()));
+        QCOMPARE(regQueryValue(key, "Missing", queried, size), int(ErrorFileNotFound));
+        regCloseKey(key);
+        const auto stored = RegistrySandbox::value("Software", "Value");
+        QCOMPARE(stored.type, type);
+        QCOMPARE(QByteArray::fromStdString(stored.bytes), bytes);
+        QCOMPARE(sql(sandbox.databasePath(), "SELECT typeof(data) FROM reg_values"), "blob");
+    }
+
+    void namesKeepTheirSpelling() {
+        RegistrySandbox sandbox;
+        RegistrySandbox::setValue("Software\\MixedCase", "FileName", RegSz, "a");
+        RegistrySandbox::setValue("SOFTWARE\\mixedcase", "FILENAME", RegSz, "b");
+        const std::string db = sandbox.databasePath();
+        QCOMPARE(sql(db, "SELECT group_concat(name, '|') FROM reg_keys WHERE id > 1"),
+                 "Software|MixedCase");
+        QCOMPARE(sql(db, "SELECT group_concat(name || '=' || data, '|') FROM reg_values"),
+                 "FileName=b");
+    }
+
+    void unusableFiles_data() {
+        QTest::addColumn<QByteArray>("content"); // "<dir>" makes a directory
+        QTest::addColumn<QByteArray>("wal");     // a side file left beside it
+        QTest::addColumn<QByteArray>("schema");  // run on the file beforehand
+        QTest::addColumn<int>("status");         // of the first operation
+        QTest::addColumn<bool>("movedAside");
+        const auto row = [](const char* what, const QByteArray& content, const QByteArray& wal,
+                            const QByteArray& schema, int status = 0, bool movedAside = true) {
+            QTest::newRow(what) << content << wal << schema << status << movedAside;
+        };
+        row("garbage with a wal", "no database\n", "stale", {});
+        row("directory", "<dir>", {}, {});
+        row("foreign database", {}, {}, "CREATE TABLE t (x)");
+        row("other application", {}, {}, "PRAGMA application_id = 42");
+        row("empty file with a wal", "", "x", {});
+        row("empty file is used", "", {}, {}, 0, false);
+        row("newer registry is left alone", {}, {},
+            "PRAGMA application_id = 1346589782; PRAGMA user_version = 2", RegErrorBadDatabase,
+            false);
+    }
+
+    void unusableFiles() {
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, wal);
+        QFETCH(QByteArray, schema);
+        QFETCH(int, status);
+        QFETCH(bool, movedAside);
+        RegistrySandbox sandbox;
+        const std::string db = sandbox.databasePath();
+        const QString file = QString::fromStdString(db);
+        QVERIFY(
+            QDir().mkpath(QFileInfo(file).path() + (content == "<dir>" ? "/registry.db/x" : "")));
+        if (!content.isNull() && content != "<dir>")
+            writeFile(file, content);
+        if (!wal.isNull())
+            writeFile(file + "-wal", wal);
+        if (!schema.isNull())
+            QCOMPARE(sql(db, schema.constData()), "");
+        const QByteArray before = readFile(file);
+
+        RegKey key = RegNoKey;
+        QCOMPARE(regCreateKey(RegCurrentUser, "Software", key), status);
+        regCloseKey(key);
+        const QStringList aside = asideFiles(db);
+        if (!movedAside) {
+            QCOMPARE(aside, QStringList());
+            QCOMPARE(sql(db, "PRAGMA user_version"), status ? "2" : "1");
+            return;
+        }
+        QCOMPARE(aside.size(), wal.isNull() ? 1 : 2);
+        QVERIFY(aside.first().startsWith("registry.db.corrupt-20"));
+        const QString asidePath = QFileInfo(file).dir().filePath(aside.first());
+        QCOMPARE(readFile(asidePath), before);
+        QVERIFY(content != "<dir>" || QFile::exists(asidePath + "/x"));
+        if (!wal.isNull())
+            QCOMPARE(readFile(asidePath + "-wal"), wal);
+        // A fresh database that holds the new key and nothing else.
+        QCOMPARE(sql(db, "SELECT count(*) || (SELECT count(*) FROM reg_values) FROM reg_keys"),
+                 "20");
+        QCOMPARE(sql(db, "PRAGMA journal_mode"), "wal");
+    }
+
+    // The writer runs until it is killed, which lands at an unknown point of a write.
+    void killedWriterKeepsEveryReturnedWrite() {
+        RegistrySandbox sandbox;
+        QProcess writer;
+        writer.start(QStringLiteral(REGISTRY_WRITER), {"k", "0"});
+        QByteArray output;
+        while (output.count('\n') < 200) {
+            QVERIFY2(writer.waitForReadyRead(30000), writer.readAllStandardError().constData());
+            output += writer.readAllStandardOutput();
+        }
+        writer.kill(); // SIGKILL
+        QVERIFY(writer.waitForFinished(30000));
+        QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
         output += writer.readAllStandardOutput();
-    }
-    writer.kill(); // SIGKILL
-    QVERIFY(writer.waitForFinished(30000));
-    QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
-    output += writer.readAllStandardOutput();
 
-    QCOMPARE(sql(sandbox.databasePath(), "PRAGMA integrity_check"), "ok");
-    verifyBurst(output, 200);
-    QCOMPARE(asideFiles(sandbox.databasePath()), QStringList());
-}
-
-// Both writers create the same keys and write into them at the same time.
-void TestRegistry::concurrentWritersKeepTheirValues() {
-    RegistrySandbox sandbox;
-    QProcess writers[2];
-    for (QProcess& writer : writers)
-        writer.start(QStringLiteral(REGISTRY_WRITER),
-                     {&writer == writers ? "a" : "b", "150", "--wait"});
-    for (QProcess& writer : writers)
-        QVERIFY(writer.waitForStarted() && writer.write("go\n") == 3);
-    for (QProcess& writer : writers) {
-        QVERIFY(writer.waitForFinished(60000));
-        QVERIFY2(writer.exitCode() == 0, writer.readAllStandardError().constData());
-        verifyBurst(writer.readAllStandardOutput(), 150);
+        QCOMPARE(sql(sandbox.databasePath(), "PRAGMA integrity_check"), "ok");
+        verifyBurst(output, 200);
+        QCOMPARE(asideFiles(sandbox.databasePath()), QStringList());
     }
-    QCOMPARE(sql(sandbox.databasePath(), "PRAGMA integrity_check"), "ok");
-    QCOMPARE(sql(sandbox.databasePath(), "SELECT count(*) FROM reg_keys"), "10");
-}
+
+    // Both writers create the same keys and write into them at the same time.
+    void concurrentWritersKeepTheirValues() {
+        RegistrySandbox sandbox;
+        QProcess writers[2];
+        for (QProcess& writer : writers)
+            writer.start(QStringLiteral(REGISTRY_WRITER),
+                         {&writer == writers ? "a" : "b", "150", "--wait"});
+        for (QProcess& writer : writers)
+            QVERIFY(writer.waitForStarted() && writer.write("go\n") == 3);
+        for (QProcess& writer : writers) {
+            QVERIFY(writer.waitForFinished(60000));
+            QVERIFY2(writer.exitCode() == 0, writer.readAllStandardError().constData());
+            verifyBurst(writer.readAllStandardOutput(), 150);
+        }
+        QCOMPARE(sql(sandbox.databasePath(), "PRAGMA integrity_check"), "ok");
+        QCOMPARE(sql(sandbox.databasePath(), "SELECT count(*) FROM reg_keys"), "10");
+    }
+};
 
 PICTAVO_TEST_MAIN(TestRegistry, QCoreApplication)
 #include "tst_registry.moc"
