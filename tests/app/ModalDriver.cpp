@@ -47,7 +47,7 @@ void ensureAnswered(QWidget* window) {
         form->setModalResult(mrCancel);
 }
 
-void answer(QWidget* window, const QString& how) {
+void act(QWidget* window, const QString& how) {
     if (how == QLatin1String("Enter"))
         pressKey(window, Qt::Key_Return);
     else if (how == QLatin1String("Escape"))
@@ -56,6 +56,10 @@ void answer(QWidget* window, const QString& how) {
         requestClose(window);
     else if (auto* button = window->findChild<QAbstractButton*>(how))
         button->click();
+}
+
+void answer(QWidget* window, const QString& how) {
+    act(window, how);
     ensureAnswered(window);
 }
 

@@ -23,8 +23,11 @@ bool isAnswered(QWidget* window);
 // a close request and, should that not do it, with Cancel set directly.
 void ensureAnswered(QWidget* window);
 
-// Answers a modal window as the user would: "Enter", "Escape", "close" (the title bar's close
-// button), or a click on the button of that object name; then ensureAnswered.
+// Acts on a window as the user would: "Enter", "Escape", "close" (the title bar's close
+// button), or a click on the button of that object name.
+void act(QWidget* window, const QString& how);
+
+// act, then ensureAnswered.
 void answer(QWidget* window, const QString& how);
 
 // A key press as the user makes it: to the window's focus widget, else to the window.

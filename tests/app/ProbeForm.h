@@ -5,21 +5,14 @@
 
 #include <functional>
 
-// A modal window with buttons for the results the tests need and a close step they script.
+// A modal window with a button that gives OK, a cancel button that gives Abort, one without a
+// result, and a close step the tests script.
 class ProbeForm : public TModalForm {
 public:
     explicit ProbeForm(QWidget* parent = nullptr)
-        : TModalForm(parent)
-        , ok(new TModalButton(QStringLiteral("OK"), mrOk, this))
-        , all(new TModalButton(QStringLiteral("&All"), mrAll, this))
-        , abort(new TModalButton(QStringLiteral("&Abort"), mrAbort, this))
-        , plain(new TModalButton(QStringLiteral("Plain"), mrNone, this)) {
+        : TModalForm(parent) {
         abort->setCancel(true);
-        ok->move(0, 0);
-        all->move(0, 30);
-        abort->move(0, 60);
-        plain->move(0, 90);
-        resize(200, 130);
+        resize(200, 100);
     }
 
     bool closeQuery() override {
@@ -27,10 +20,17 @@ public:
         return closeStep ? closeStep() : true;
     }
 
-    TModalButton* ok;
-    TModalButton* all;
-    TModalButton* abort;
-    TModalButton* plain;
+    TModalButton* ok = button("OK", mrOk);
+    TModalButton* abort = button("Abort", mrAbort);
+    TModalButton* plain = button("Plain", mrNone);
     std::function<bool()> closeStep;
     int closeQueries = 0;
+
+private:
+    TModalButton* button(const char* name, TModalResult result) {
+        auto* made = new TModalButton(QString::fromLatin1(name), result, this);
+        made->setObjectName(made->text());
+        made->move(0, 30 * int(findChildren<TModalButton*>().size() - 1));
+        return made;
+    }
 };

@@ -2,7 +2,6 @@
 #include "settings/TPersWindow.h"
 #include "tests/support/TestEnvironment.h"
 
-#include <QMetaProperty>
 #include <QWidget>
 
 #include <memory>
@@ -14,133 +13,96 @@ namespace {
 const std::string Path = "Software\\Zelmar Inc.\\Pictavo\\1.0";
 const QRect Designed(100, 120, 300, 200); // inner geometry, as a layout gives it
 
-QVariant text(const char* value) {
-    return QVariant::fromValue(std::string(value));
+QVariant text(const std::string& value) {
+    return QVariant::fromValue(value);
 }
 
-// A window with its placement component, named as the main window names it, plus the
-// properties of the row.
-std::unique_ptr<QWidget> makeWindow(const QVariantMap& properties, TPersWindow** component) {
+// A loaded window carrying its placement component as the main window does, with the row's
+// properties on top.
+std::unique_ptr<QWidget> makeWindow(const QVariantMap& properties) {
     auto window = std::make_unique<QWidget>();
     window->setGeometry(Designed);
     auto* persWindow = new TPersWindow(window.get());
-    persWindow->setRegPath(Path);
-    persWindow->setRgNameHeight("WinHeight");
-    persWindow->setRgNameLeft("WinLeft");
-    persWindow->setRgNameTop("WinTop");
-    persWindow->setRgNameWidth("WinWidth");
-    for (auto it = properties.begin(); it != properties.end(); ++it)
+    QVariantMap all{{"RegPath", text(Path)},
+                    {"RgNameHeight", text("WinHeight")},
+                    {"RgNameLeft", text("WinLeft")},
+                    {"RgNameTop", text("WinTop")},
+                    {"RgNameWidth", text("WinWidth")}};
+    all.insert(properties);
+    for (auto it = all.begin(); it != all.end(); ++it)
         persWindow->setProperty(it.key().toLatin1().constData(), it.value());
-    *component = persWindow;
+    persWindow->Loaded();
     return window;
 }
 
-// The key that the row's component uses.
-QString keyFor(const QVariantMap& properties) {
-    return QString::fromStdString(
-        properties.value("RegPath", text(Path.c_str())).value<std::string>());
-}
-
-void store(const QString& key, const QVariantMap& values, std::uint32_t type) {
+// Numbers as REG_DWORD, bytes as REG_BINARY.
+void store(const std::string& key, const QVariantMap& values) {
     for (auto it = values.begin(); it != values.end(); ++it) {
-        const std::string bytes = it.value().typeId() == QMetaType::QByteArray
-                                      ? it.value().toByteArray().toStdString()
-                                      : RegistrySandbox::dword(it.value().toInt());
-        RegistrySandbox::setValue(key.toStdString(), it.key().toStdString(), type, bytes);
+        const bool number = it.value().typeId() != QMetaType::QByteArray;
+        RegistrySandbox::setValue(key, it.key().toStdString(),
+                                  number ? platform::RegDword : platform::RegBinary,
+                                  number ? RegistrySandbox::dword(it.value().toInt())
+                                         : it.value().toByteArray().toStdString());
     }
 }
 
 } // namespace
 
+// TPersWindow on a sandboxed registry: which stored bounds a window takes when it is loaded,
+// and which of its bounds it leaves behind when it goes.
 class TestTPersWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    void construction();
     void restore_data();
     void restore();
     void save_data();
     void save();
 };
 
-void TestTPersWindow::construction() {
-    RegistrySandbox sandbox;
-    QWidget window;
-    auto* persWindow = new TPersWindow(&window);
-    QCOMPARE(persWindow->OwnerControl(), &window);
-    QCOMPARE(persWindow->parent(), &window);
-    QVERIFY(window.windowHandle()); // the native window exists
-    const QMetaObject* meta = persWindow->metaObject();
-    QStringList published;
-    for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
-        const QMetaProperty property = meta->property(i);
-        const QVariant value = property.read(persWindow);
-        published << QString("%1=%2%3").arg(
-            property.name(),
-            value.typeId() == QMetaType::Bool ? QString::number(value.toBool())
-                                              : QString::fromStdString(value.value<std::string>()),
-            property.isStored() ? "" : " (not stored)");
-    }
-    QCOMPARE(published.join(' '),
-             "About= (not stored) Enabled=1 RegPath= RgNameHeight= RgNameLeft= RgNameTop= "
-             "RgNameWidth= SaveLeft=1 SaveHeight=1 SaveWidth=1 SaveTop=1 SetLeft=1 SetHeight=1 "
-             "SetWidth=1 SetTop=1");
-    persWindow->setEnabled(false); // nothing happens when the window goes
-}
-
 void TestTPersWindow::restore_data() {
     QTest::addColumn<QVariantMap>("properties");
-    QTest::addColumn<QVariantMap>("stored"); // REG_DWORD numbers, or bytes of the type below
-    QTest::addColumn<uint>("type");
+    QTest::addColumn<QVariantMap>("stored");
     QTest::addColumn<QRect>("frame"); // expected; the frame adds 2 pixels on each side
-    const uint dword = platform::RegDword;
+    const QRect designed(98, 118, 304, 204);
     const QVariantMap all{{"WinHeight", 300}, {"WinLeft", 10}, {"WinTop", 20}, {"WinWidth", 500}};
-    QTest::newRow("nothing stored: designed bounds")
-        << QVariantMap() << QVariantMap() << dword << QRect(98, 118, 304, 204);
-    QTest::newRow("all four") << QVariantMap() << all << dword << QRect(10, 20, 500, 300);
+    QTest::newRow("nothing stored: designed bounds") << QVariantMap() << QVariantMap() << designed;
     QTest::newRow("edges at 0 count as absent")
-        << QVariantMap() << QVariantMap{{"WinLeft", 0}, {"WinTop", 0}} << dword
-        << QRect(98, 118, 304, 204);
+        << QVariantMap() << QVariantMap{{"WinLeft", 0}, {"WinTop", 0}} << designed;
     QTest::newRow("edges at -1 and 1")
-        << QVariantMap() << QVariantMap{{"WinLeft", -1}, {"WinTop", 1}} << dword
-        << QRect(-1, 1, 304, 204);
+        << QVariantMap() << QVariantMap{{"WinLeft", -1}, {"WinTop", 1}} << QRect(-1, 1, 304, 204);
     QTest::newRow("SetHeight and SetLeft false")
-        << QVariantMap{{"SetHeight", false}, {"SetLeft", false}} << all << dword
-        << QRect(98, 20, 500, 204);
+        << QVariantMap{{"SetHeight", false}, {"SetLeft", false}} << all << QRect(98, 20, 500, 204);
     QTest::newRow("empty value names")
         << QVariantMap{{"RgNameHeight", text("")},
                        {"RgNameLeft", text("")},
                        {"RgNameTop", text("")},
                        {"RgNameWidth", text("")}}
         << QVariantMap{{"Height", 250}, {"Left", 5}, {"Top", 6}, {"Width", 260}, {"WinLeft", 50}}
-        << dword << QRect(5, 6, 260, 250);
+        << QRect(5, 6, 260, 250);
     QTest::newRow("empty RegPath reads at the root")
-        << QVariantMap{{"RegPath", text("")}} << all << dword << QRect(10, 20, 500, 300);
-    QTest::newRow("two bytes of text fill the low end")
+        << QVariantMap{{"RegPath", text("")}} << all << QRect(10, 20, 500, 300);
+    QTest::newRow("two bytes of another type fill the low end")
         << QVariantMap() << QVariantMap{{"WinHeight", QByteArray("\x90\x01", 2)}}
-        << uint(platform::RegSz) << QRect(98, 118, 304, 400);
+        << QRect(98, 118, 304, 400);
     QTest::newRow("five bytes count as absent")
-        << QVariantMap() << QVariantMap{{"WinWidth", QByteArray("\x90\x01\0\0\0", 5)}}
-        << uint(platform::RegBinary) << QRect(98, 118, 304, 204);
+        << QVariantMap() << QVariantMap{{"WinWidth", QByteArray("\x90\x01\0\0\0", 5)}} << designed;
     QTest::newRow("Enabled false restores nothing")
-        << QVariantMap{{"Enabled", false}} << all << dword << QRect(98, 118, 304, 204);
+        << QVariantMap{{"Enabled", false}} << all << designed;
 }
 
 void TestTPersWindow::restore() {
     QFETCH(QVariantMap, properties);
     QFETCH(QVariantMap, stored);
-    QFETCH(uint, type);
     QFETCH(QRect, frame);
     RegistrySandbox sandbox;
-    store(keyFor(properties), stored, type);
-    TPersWindow* persWindow = nullptr;
-    const auto window = makeWindow(properties, &persWindow);
-    persWindow->Loaded();
+    const std::string key = properties.contains("RegPath") ? "" : Path;
+    store(key, stored);
+    const auto window = makeWindow(properties);
     QCOMPARE(window->frameGeometry(), frame);
     // Restoring opens the key with creation; a disabled component never touches it.
-    QCOMPARE(RegistrySandbox::keyExists(keyFor(properties).toStdString()),
-             persWindow->Enabled() || !stored.isEmpty());
-    persWindow->setEnabled(false);
+    QCOMPARE(RegistrySandbox::keyExists(key),
+             properties.value("Enabled", true).toBool() || !stored.isEmpty());
 }
 
 void TestTPersWindow::save_data() {
@@ -151,7 +113,6 @@ void TestTPersWindow::save_data() {
     // The frame is closed at (40, 50) with an outer size of 324 x 184.
     const QVariantMap closed{
         {"WinHeight", 184}, {"WinLeft", 40}, {"WinTop", 50}, {"WinWidth", 324}};
-    QTest::newRow("bounds at closing") << QVariantMap() << QVariantMap() << false << closed;
     QTest::newRow("maximised: the normal bounds")
         << QVariantMap() << QVariantMap() << true << closed;
     QVariantMap keptHeight = closed;
@@ -174,10 +135,8 @@ void TestTPersWindow::save() {
     QFETCH(bool, maximise);
     QFETCH(QVariantMap, expected);
     RegistrySandbox sandbox;
-    store(QString::fromStdString(Path), before, platform::RegDword);
-    TPersWindow* persWindow = nullptr;
-    auto window = makeWindow(properties, &persWindow);
-    persWindow->Loaded();
+    store(Path, before);
+    auto window = makeWindow(properties);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     window->move(40, 50);
@@ -191,9 +150,10 @@ void TestTPersWindow::save() {
     window->close();
     window.reset(); // the component goes with its window and saves
 
+    const std::string key = properties.contains("RegPath") ? "" : Path;
     for (const char* name :
          {"Height", "Left", "Top", "Width", "WinHeight", "WinLeft", "WinTop", "WinWidth"}) {
-        const RegistrySandbox::Value value = RegistrySandbox::value(Path, name);
+        const RegistrySandbox::Value value = RegistrySandbox::value(key, name);
         const QVariant wanted = expected.value(name);
         QVERIFY2(value.status == 0 ? wanted.isValid() && value.type == platform::RegDword &&
                                          value.bytes == RegistrySandbox::dword(wanted.toInt())
@@ -202,7 +162,7 @@ void TestTPersWindow::save() {
     }
     const bool enabled = properties.value("Enabled", true).toBool();
     QCOMPARE(RegistrySandbox::keyExists(Path),
-             !before.isEmpty() || (enabled && keyFor(properties).toStdString() == Path));
+             !before.isEmpty() || (enabled && !properties.contains("RegPath")));
 }
 
 PICTAVO_TEST_MAIN(TestTPersWindow, QApplication)

