@@ -1,5 +1,7 @@
 #include "platform/HostPaths.h"
 
+#include "platform/PathParts.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -12,20 +14,7 @@ namespace platform::host {
 std::string normalize(std::string_view path, std::string_view base) {
     std::vector<std::string_view> parts;
     const auto add = [&parts](std::string_view text) {
-        std::size_t start = 0;
-        while (start <= text.size()) {
-            std::size_t end = text.find('/', start);
-            if (end == std::string_view::npos)
-                end = text.size();
-            const std::string_view part = text.substr(start, end - start);
-            if (part == "..") {
-                if (!parts.empty())
-                    parts.pop_back();
-            } else if (!part.empty() && part != ".") {
-                parts.push_back(part);
-            }
-            start = end + 1;
-        }
+        addPathParts(parts, text, [](char c) { return c == '/'; });
     };
     if (path.empty() || path.front() != '/')
         add(base);

@@ -4,6 +4,7 @@
 #include "platform/ErrorCodes.h"
 #include "platform/Faults.h"
 #include "platform/HostPaths.h"
+#include "platform/PathParts.h"
 
 #include <array>
 #include <cctype>
@@ -137,22 +138,7 @@ int resolveLocked(DirectoryState& s, const std::vector<Drive>& drives, std::stri
         return ErrorInvalidDrive;
 
     std::vector<std::string_view> parts;
-    const auto add = [&parts](std::string_view text) {
-        std::size_t start = 0;
-        while (start <= text.size()) {
-            std::size_t end = start;
-            while (end < text.size() && !isSeparator(text[end]))
-                ++end;
-            const std::string_view part = text.substr(start, end - start);
-            if (part == "..") {
-                if (!parts.empty())
-                    parts.pop_back();
-            } else if (!part.empty() && part != ".") {
-                parts.push_back(part);
-            }
-            start = end + 1;
-        }
-    };
+    const auto add = [&parts](std::string_view text) { addPathParts(parts, text, isSeparator); };
     if (!base.empty())
         add(std::string_view(base).substr(3));
     add(rest);
