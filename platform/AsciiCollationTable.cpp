@@ -43,12 +43,14 @@ AsciiCollationTable::AsciiCollationTable(const UCollator* collator) {
         !attributeIs(collator, UCOL_CASE_LEVEL, UCOL_OFF))
         return;
 
-    // The root collation gives every ASCII character one weight of its own and starts no
-    // contraction with two ASCII characters; "l" before a middle dot is handled as it is
-    // met. Only a tailoring can add such a contraction ("ch", "aa") or reweigh a character,
-    // and those characters are left to ICU. Enumerating every contraction instead would
-    // cost more than sorting a hundred thousand names saves.
+    // The root collation gives every ASCII character one weight of its own and builds no
+    // contraction from ASCII characters alone; "l" before a middle dot is handled as it is
+    // met. Only a tailoring can add such a contraction ("ch", "aa"): its first character is
+    // left to ICU, and the others are marked, since a shared part of two names may end in
+    // the middle of one. Enumerating every contraction of the collator instead would cost
+    // more than sorting a hundred thousand names saves.
     std::array<bool, 128> special{};
+    std::array<bool, 128> continues{};
     UErrorCode status = U_ZERO_ERROR;
     SetPtr tailored(ucol_getTailoredSet(collator, &status));
     if (U_FAILURE(status))
@@ -62,8 +64,20 @@ AsciiCollationTable::AsciiCollationTable(const UCollator* collator) {
         const int32_t length = uset_getItem(tailored.get(), i, &start, &end, text, 64, &itemStatus);
         if (U_FAILURE(itemStatus))
             return;
+        // Either case of a letter, in case the tailoring lists only some of the spellings.
+        const auto mark = [](std::array<bool, 128>& set, UChar c) {
+            set[c] = true;
+            if (c >= 'a' && c <= 'z')
+                set[c - 'a' + 'A'] = true;
+            else if (c >= 'A' && c <= 'Z')
+                set[c - 'A' + 'a'] = true;
+        };
         if (length > 1 && text[0] < 128 && text[1] < 128)
-            special[text[0]] = true;
+            mark(special, text[0]);
+        for (int32_t j = 1; j < length; ++j) {
+            if (text[j] < 128)
+                mark(continues, text[j]);
+        }
     }
 
     std::vector<char> ranked;
@@ -97,9 +111,11 @@ AsciiCollationTable::AsciiCollationTable(const UCollator* collator) {
         } else {
             next = 1;
         }
-        ranks[static_cast<unsigned char>(ranked[i])] = next;
+        const auto character = static_cast<unsigned char>(ranked[i]);
+        ranks[character] = continues[character] ? (next | Continues) : next;
     }
     m_rank = ranks;
+    m_usable = true;
 }
 
 } // namespace platform

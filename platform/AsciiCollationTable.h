@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -10,57 +12,97 @@ struct UCollator;
 namespace platform {
 
 // The order a case-ignoring collator gives plain ASCII characters, so that most file-name
-// comparisons are decided without entering ICU; a character the collator treats specially
-// (contractions, expansions, ignorables) and anything beyond ASCII go back to ICU.
+// comparisons are decided without entering ICU. Two names weigh the same up to their first
+// differing byte, whatever script that shared part is in; when ASCII characters stand on both
+// sides of the difference, their ranks decide. A character the collator treats specially
+// (contractions, expansions, ignorables) and any difference beyond ASCII go back to ICU.
 class AsciiCollationTable {
 public:
     // The collator must compare at secondary strength; for anything else the table stays
     // empty and compare() always declines.
     explicit AsciiCollationTable(const UCollator* collator);
 
-    // The collator's verdict (negative, zero, positive) when the characters up to the first
-    // difference decide it; nullopt when the collator itself has to look.
+    // The collator's verdict (negative, zero, positive) when the characters from the first
+    // difference on decide it; nullopt when the collator itself has to look.
     std::optional<int> compare(std::string_view a, std::string_view b) const noexcept {
+        if (!m_usable)
+            return std::nullopt;
         const std::size_t common = a.size() < b.size() ? a.size() : b.size();
-        for (std::size_t i = 0; i < common; ++i) {
-            // Equal bytes weigh the same; a non-ASCII one after them ends the loop anyway.
-            const auto byte = static_cast<unsigned char>(a[i]);
-            if (byte == static_cast<unsigned char>(b[i])) {
-                if (byte >= 0x80 || m_rank[byte] == Unranked)
-                    return std::nullopt;
-                continue;
-            }
-            const std::uint8_t ra = rankAt(a, i);
-            const std::uint8_t rb = rankAt(b, i);
-            if (ra == 0 || rb == 0)
+        std::size_t i = firstDifference(a, b, common);
+        if (i == common) {
+            if (a.size() == b.size())
+                return 0;
+            // The longer one is greater if what follows carries a weight of its own.
+            if (boundaryRank(a.size() > b.size() ? a : b, i) == Unranked)
+                return std::nullopt;
+            return a.size() > b.size() ? 1 : -1;
+        }
+        // The shared part could end inside a contraction that the first differing character
+        // continues ("c" and "h" in Czech): that character must not be a continuation.
+        std::uint8_t ra = boundaryRank(a, i);
+        std::uint8_t rb = boundaryRank(b, i);
+        for (;;) {
+            if (ra == Unranked || rb == Unranked)
                 return std::nullopt;
             if (ra != rb)
                 return ra < rb ? -1 : 1;
+            // The same letter in another case: go on while ranked ASCII follows.
+            if (++i == common)
+                break;
+            ra = rankAt(a, i);
+            rb = rankAt(b, i);
         }
         if (a.size() == b.size())
             return 0;
-        // The longer one is greater only if what follows carries a weight of its own.
-        if (rankAt(a.size() > b.size() ? a : b, common) == 0)
+        if (rankAt(a.size() > b.size() ? a : b, i) == Unranked)
             return std::nullopt;
         return a.size() > b.size() ? 1 : -1;
     }
 
 private:
     static constexpr std::uint8_t Unranked = 0;
+    // Marks a character that continues a contraction of the tailoring; the low bits rank it.
+    static constexpr std::uint8_t Continues = 0x80;
 
-    // The rank of text[i] in this context. A character before a non-ASCII one may be the
-    // start of a contraction ("l" and a middle dot) and is left to ICU.
+    static std::size_t firstDifference(std::string_view a, std::string_view b,
+                                       std::size_t common) noexcept {
+        std::size_t i = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            for (; i + 8 <= common; i += 8) {
+                std::uint64_t x = 0;
+                std::uint64_t y = 0;
+                std::memcpy(&x, a.data() + i, 8);
+                std::memcpy(&y, b.data() + i, 8);
+                if (x != y)
+                    return i + static_cast<std::size_t>(std::countr_zero(x ^ y) / 8);
+            }
+        }
+        while (i < common && a[i] == b[i])
+            ++i;
+        return i;
+    }
+
+    // The rank of text[i] after ranked ASCII. A character before a non-ASCII one may start a
+    // contraction ("l" and a middle dot) and is left to ICU.
     std::uint8_t rankAt(std::string_view text, std::size_t i) const noexcept {
         const auto byte = static_cast<unsigned char>(text[i]);
         if (byte >= 0x80)
             return Unranked;
         if (i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80)
             return Unranked;
-        return m_rank[byte];
+        return m_rank[byte] & ~Continues;
     }
 
-    // Unranked, or the character's place; equal for characters that differ only in case.
+    // The rank of text[i] after a part that may hold anything.
+    std::uint8_t boundaryRank(std::string_view text, std::size_t i) const noexcept {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        return byte < 0x80 && (m_rank[byte] & Continues) ? Unranked : rankAt(text, i);
+    }
+
+    // Unranked, or the character's place (with Continues where that applies); equal for
+    // characters that differ only in case.
     std::array<std::uint8_t, 128> m_rank{};
+    bool m_usable = false;
 };
 
 } // namespace platform
