@@ -18,8 +18,9 @@ constexpr std::string_view kViewNow = "File succesfully created. Would you like 
 // Bytes collected before they are handed to the output file.
 constexpr std::size_t kChunkSize = 64 * 1024;
 
-// What a byte needs: nothing, an entity in page text (and in SRC), or percent-encoding in SRC.
-enum ByteClass : unsigned char { Plain = 0, Markup = 1, Link = 2 };
+// What a byte needs: nothing, an entity in page text (and in SRC), percent-encoding in SRC,
+// or, beyond ASCII, a character reference in page text and percent-encoding in SRC.
+enum ByteClass : unsigned char { Plain = 0, Markup = 1, Link = 2, NonAscii = 4 };
 
 constexpr std::array<unsigned char, 256> kByteClasses = [] {
     std::array<unsigned char, 256> classes{};
@@ -29,6 +30,8 @@ constexpr std::array<unsigned char, 256> kByteClasses = [] {
         classes[byte] = Link;
     for (unsigned char byte : {'<', '>', '"'})
         classes[byte] = Markup;
+    for (int byte = 0x80; byte < 0x100; ++byte)
+        classes[byte] = NonAscii;
     return classes;
 }();
 
@@ -39,26 +42,73 @@ unsigned char classesOf(std::string_view text) {
     return classes;
 }
 
+// The length of the well-formed UTF-8 sequence at text[i] and its code point; 0 when the
+// bytes there are not one.
+std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& codePoint) {
+    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+    const unsigned char lead = byte(i);
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        codePoint = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        codePoint = lead & 0x0F;
+        low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
+        high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        codePoint = lead & 0x07;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high)
+        return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        if (k > 1 && (byte(i + k) < 0x80 || byte(i + k) > 0xBF))
+            return 0;
+        codePoint = (codePoint << 6) | (byte(i + k) & 0x3F);
+    }
+    return length;
+}
+
 void appendEntity(std::string& out, char c) {
     out.append(c == '<'   ? std::string_view("&lt;")
                : c == '>' ? std::string_view("&gt;")
                           : std::string_view("&quot;"));
 }
 
-// Page text: a name or the directory must not open a tag or close an attribute.
+// Page text: a name or the directory must not open a tag or close an attribute. Characters
+// beyond ASCII become references, since the page names no character set and a browser would
+// read UTF-8 as its own default; bytes that are no UTF-8 stand as they are.
 void appendText(std::string& out, std::string_view text) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (kByteClasses[static_cast<unsigned char>(text[i])] != Markup)
-            continue;
-        out.append(text.data() + start, i - start);
-        appendEntity(out, text[i]);
-        start = i + 1;
+        const unsigned char byteClass = kByteClasses[static_cast<unsigned char>(text[i])];
+        if (byteClass == Markup) {
+            out.append(text.data() + start, i - start);
+            appendEntity(out, text[i]);
+            start = i + 1;
+        } else if (byteClass == NonAscii) {
+            char32_t codePoint = 0;
+            const std::size_t length = decodeUtf8(text, i, codePoint);
+            if (length == 0)
+                continue;
+            out.append(text.data() + start, i - start);
+            out.append("&#").append(std::to_string(codePoint)).append(1, ';');
+            i += length - 1;
+            start = i + 1;
+        }
     }
     out.append(text.data() + start, text.size() - start);
 }
 
-// SRC value: the bare name, except for the bytes a browser would not take literally in a link.
+// SRC value: the bare name, except for the bytes a browser would not take literally in a link;
+// bytes beyond ASCII are encoded so that the link names the file's own bytes.
 void appendSource(std::string& out, std::string_view name) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::size_t start = 0;

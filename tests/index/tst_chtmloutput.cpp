@@ -76,8 +76,11 @@ private slots:
         QTest::newRow("link bytes encoded in SRC only") << QByteArrayList{"50%25 #1?.jpg", " a\t\x7f.gif "} << 0 << 0
             << "<tr>|" + cell("50%25 #1?.jpg", "50%2525 %231%3F.jpg", "50%25 #1?") + "|"
                + cell(" a\t\x7f.gif ", "%20a%09%7F.gif%20", " a\t\x7f") + "|</tr>";
-        QTest::newRow("non-ASCII unchanged") << QByteArrayList{"\xc3\x9c" "ber.JPG"} << 0 << 0
-            << "<tr>|" + cell("\xc3\x9c" "ber.JPG", "\xc3\x9c" "ber.JPG", "\xc3\x9c" "ber") + "|</tr>";
+        // A page without a declared character set must not leave UTF-8 to the browser's guess.
+        QTest::newRow("non-ASCII as references, encoded in SRC") << QByteArrayList{"\xc3\x9c" "ber \xe5\x86\x99\xf0\x9f\x98\x80.JPG"} << 0 << 0
+            << "<tr>|" + cell("&#220;ber &#20889;&#128512;.JPG", "%C3%9Cber %E5%86%99%F0%9F%98%80.JPG", "&#220;ber &#20889;&#128512;") + "|</tr>";
+        QTest::newRow("bytes that are no UTF-8 stay in text") << QByteArrayList{"\xe9t\xe9 \xc3(\xed\xa0\x80.gif"} << 0 << 0
+            << "<tr>|" + cell("\xe9t\xe9 \xc3(\xed\xa0\x80.gif", "%E9t%E9 %C3(%ED%A0%80.gif", "\xe9t\xe9 \xc3(\xed\xa0\x80") + "|</tr>";
         // clang-format on
     }
 
@@ -91,11 +94,11 @@ private slots:
         output.Files = &files;
         output.ImageHeight = height;
         output.ImageWidth = width;
-        output.Directory = "C:\\<1> \"&\" '2'";
+        output.Directory = "C:\\<1> \"&\" '2' \xc3\xa9";
         output.ImageCount = 7;
         QCOMPARE(QByteArray::fromStdString(output.BuildTable()), table(rows));
         QCOMPARE(QByteArray::fromStdString(output.BuildHeader()),
-                 header("C:\\&lt;1&gt; &quot;&&quot; '2'", 7));
+                 header("C:\\&lt;1&gt; &quot;&&quot; '2' &#233;", 7));
         QCOMPARE(QByteArray::fromStdString(output.BuildFooter()), lines("</body>|</html>"));
     }
 
