@@ -6,45 +6,13 @@
 #include <cctype>
 #include <cstdlib>
 #include <dirent.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
 
-namespace {
-
-std::string homeFolder() {
-    if (const char* home = std::getenv("HOME"); home && *home == '/')
-        return home;
-    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir)
-        return entry->pw_dir;
-    return "/";
-}
-
-std::string readLink(const std::string& path) {
-    std::string target(256, '\0');
-    for (;;) {
-        const ssize_t length = readlink(path.c_str(), target.data(), target.size());
-        if (length < 0)
-            return {};
-        if (static_cast<std::size_t>(length) < target.size()) {
-            target.resize(static_cast<std::size_t>(length));
-            return target;
-        }
-        target.resize(target.size() * 2);
-    }
-}
-
-} // namespace
-
 std::string HostDriveTable::deviceFolder() {
-    std::string config;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
-        config = xdg;
-    else
-        config = homeFolder() + "/.config";
-    return host::normalize(config + "/pictavo/dosdevices");
+    return host::configFolder() + "/dosdevices";
 }
 
 std::vector<Drive> HostDriveTable::drives() const {
@@ -64,7 +32,7 @@ std::vector<Drive> HostDriveTable::drives() const {
             struct stat info {};
             if (lstat(link.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
                 continue;
-            const std::string target = readLink(link);
+            const std::string target = host::readLink(link);
             if (target.empty())
                 continue;
             const char letter =

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -60,6 +61,31 @@ bool isReadOnly(int directoryFd, const char* name) {
         return true;
     return faccessat(directoryFd, name, W_OK, AT_EACCESS) != 0 &&
            (errno == EACCES || errno == EROFS);
+}
+
+std::string configFolder() {
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
+        return normalize(std::string(xdg) + "/pictavo");
+    std::string home = "/";
+    if (const char* variable = std::getenv("HOME"); variable && *variable == '/')
+        home = variable;
+    else if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir)
+        home = entry->pw_dir;
+    return normalize(home + "/.config/pictavo");
+}
+
+std::string readLink(const std::string& path) {
+    std::string target(256, '\0');
+    for (;;) {
+        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+        if (length < 0)
+            return {};
+        if (static_cast<std::size_t>(length) < target.size()) {
+            target.resize(static_cast<std::size_t>(length));
+            return target;
+        }
+        target.resize(target.size() * 2);
+    }
 }
 
 } // namespace platform::host

@@ -20,6 +20,13 @@ bool isWithin(std::string_view path, std::string_view root);
 // The directory part of a normalized absolute path ("/a/b" gives "/a", "/a" gives "/").
 std::string parentOf(std::string_view path);
 
+// The program's per-user folder: $XDG_CONFIG_HOME/pictavo, or ~/.config/pictavo when that
+// variable is unset or not absolute (normalized; it need not exist).
+std::string configFolder();
+
+// The target of a symbolic link as stored in it; empty when path is no link.
+std::string readLink(const std::string& path);
+
 // No write permission for us, or none for anybody (which even the superuser, who may write
 // anything, sees as read-only). name is relative to directoryFd (or AT_FDCWD).
 bool isReadOnly(int directoryFd, const char* name);

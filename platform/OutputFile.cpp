@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -28,15 +27,6 @@ std::atomic<bool> s_unnamedAllowed{true};
 
 std::string baseName(const std::string& path) {
     return path.substr(path.rfind('/') + 1);
-}
-
-std::string readLink(const std::string& path) {
-    std::string target(PATH_MAX, '\0');
-    const ssize_t length = readlink(path.c_str(), target.data(), target.size());
-    if (length <= 0 || static_cast<std::size_t>(length) >= target.size())
-        return {};
-    target.resize(static_cast<std::size_t>(length));
-    return target;
 }
 
 // ".index.html.Xy3kQ9": hidden, beside the target, and within the 255-byte name limit.
@@ -75,7 +65,7 @@ int finalTarget(const std::string& path, std::string& target) {
             std::free(resolved);
             return NoError;
         }
-        const std::string link = readLink(current);
+        const std::string link = host::readLink(current);
         if (link.empty())
             return errorFromErrno(errno);
         current = host::normalize(link, host::parentOf(current));

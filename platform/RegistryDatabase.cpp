@@ -2,6 +2,7 @@
 
 #include "platform/ErrorCodes.h"
 #include "platform/Faults.h"
+#include "platform/HostPaths.h"
 #include "platform/Registry.h"
 
 #include <sqlite3.h>
@@ -15,7 +16,6 @@
 #include <thread>
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -105,24 +105,6 @@ int finish(sqlite3_stmt* statement, int rc) {
 bool exists(const std::string& path) {
     struct stat status;
     return ::lstat(path.c_str(), &status) == 0;
-}
-
-std::string withoutTrailingSlashes(std::string path) {
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
-}
-
-std::string configHome() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && xdg[0] == '/') // relative values are invalid and ignored
-        return withoutTrailingSlashes(xdg);
-    std::string home;
-    if (const char* variable = std::getenv("HOME"); variable && variable[0] == '/')
-        home = variable;
-    else if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir)
-        home = user->pw_dir;
-    return withoutTrailingSlashes(home) + "/.config";
 }
 
 // Creates every missing level with owner-only access.
@@ -225,7 +207,7 @@ RegistryDatabase::~RegistryDatabase() {
 }
 
 std::string RegistryDatabase::filePath() {
-    return configHome() + "/pictavo/registry.db";
+    return host::configFolder() + "/registry.db";
 }
 
 int RegistryDatabase::ensureOpen() {
