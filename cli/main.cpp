@@ -1,7 +1,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ConsoleFeedback.h"
 #include "index/StartIndexRun.h"
-#include "platform/Paths.h"
+#include "platform/drives/Paths.h"
 
 #include <cstdio>
 #include <exception>

@@ -1,8 +1,8 @@
 #include "index/CHTMLOutput.h"
 
 #include "index/Feedback.h"
-#include "platform/OutputFile.h"
-#include "platform/Shell.h"
+#include "platform/files/OutputFile.h"
+#include "platform/shell/Shell.h"
 
 #include <array>
 #include <string_view>

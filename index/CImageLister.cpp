@@ -2,8 +2,8 @@
 
 #include "index/CHTMLOutput.h"
 #include "index/Feedback.h"
-#include "platform/FileSearch.h"
-#include "platform/SearchCache.h"
+#include "platform/files/FileSearch.h"
+#include "platform/files/SearchCache.h"
 
 #include <array>
 

@@ -2,7 +2,7 @@
 
 #include "index/CImageLister.h"
 #include "index/Feedback.h"
-#include "platform/Text.h"
+#include "platform/text/Text.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "index/StringList.h"
 
-#include "platform/Text.h"
+#include "platform/text/Text.h"
 
 #include <algorithm>
 #include <cstdint>

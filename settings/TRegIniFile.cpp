@@ -1,6 +1,6 @@
 #include "settings/TRegIniFile.h"
 
-#include "platform/Text.h"
+#include "platform/text/Text.h"
 
 TRegIniFile::TRegIniFile(const std::string& basePath)
     : m_basePath(basePath) {

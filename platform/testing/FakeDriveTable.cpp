@@ -1,7 +1,7 @@
 #include "platform/testing/FakeDriveTable.h"
 
-#include "platform/HostPaths.h"
-#include "platform/Paths.h"
+#include "platform/drives/HostPaths.h"
+#include "platform/drives/Paths.h"
 
 #include <cctype>
 #include <fcntl.h>

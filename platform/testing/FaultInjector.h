@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Faults.h"
+#include "platform/errors/Faults.h"
 
 #include <array>
 #include <cstddef>

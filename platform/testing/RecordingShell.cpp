@@ -1,6 +1,6 @@
 #include "platform/testing/RecordingShell.h"
 
-#include "platform/Faults.h"
+#include "platform/errors/Faults.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
 #include "platform/testing/RegistrySandbox.h"
 
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 
 #include <QDir>
 

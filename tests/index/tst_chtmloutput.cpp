@@ -1,5 +1,5 @@
 #include "index/CHTMLOutput.h"
-#include "platform/ErrorCodes.h"
+#include "platform/errors/ErrorCodes.h"
 #include "platform/testing/FaultInjector.h"
 #include "platform/testing/RecordingShell.h"
 #include "tests/index/DriveFolder.h"

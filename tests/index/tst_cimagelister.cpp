@@ -1,6 +1,6 @@
 #include "index/CImageLister.h"
-#include "platform/Text.h"
 #include "platform/testing/RecordingShell.h"
+#include "platform/text/Text.h"
 #include "tests/index/DriveFolder.h"
 #include "tests/index/RecordingFeedback.h"
 #include "tests/support/TestEnvironment.h"

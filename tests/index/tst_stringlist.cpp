@@ -1,5 +1,5 @@
 #include "index/StringList.h"
-#include "platform/Text.h"
+#include "platform/text/Text.h"
 
 #include "tests/support/TestEnvironment.h"
 

@@ -1,7 +1,7 @@
 // Writes part of an output file, says "ready" and waits to be killed.
 // Usage: outputfile_writer DRIVE-PATH unnamed|named
 
-#include "platform/OutputFile.h"
+#include "platform/files/OutputFile.h"
 
 #include <cstdio>
 #include <cstring>

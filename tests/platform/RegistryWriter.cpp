@@ -3,7 +3,7 @@
 // returned. A count of 0 writes until the process is killed; --wait holds the first write
 // back until a line arrives on standard input.
 // Usage: registry_writer PREFIX COUNT [--wait]
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 #include "tests/platform/RegistryBurst.h"
 
 #include <cstdio>

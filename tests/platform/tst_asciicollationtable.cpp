@@ -1,4 +1,4 @@
-#include "platform/AsciiCollationTable.h"
+#include "platform/text/AsciiCollationTable.h"
 
 #include "tests/support/TestEnvironment.h"
 

@@ -1,4 +1,4 @@
-#include "platform/DriveTable.h"
+#include "platform/drives/DriveTable.h"
 #include "platform/testing/FakeDriveTable.h"
 
 #include "tests/support/TestEnvironment.h"

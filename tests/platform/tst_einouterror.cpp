@@ -1,4 +1,4 @@
-#include "platform/EInOutError.h"
+#include "platform/errors/EInOutError.h"
 
 #include "tests/support/TestEnvironment.h"
 

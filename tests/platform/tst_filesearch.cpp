@@ -1,7 +1,7 @@
-#include "platform/ErrorCodes.h"
-#include "platform/FileSearch.h"
-#include "platform/Paths.h"
-#include "platform/SearchCache.h"
+#include "platform/drives/Paths.h"
+#include "platform/errors/ErrorCodes.h"
+#include "platform/files/FileSearch.h"
+#include "platform/files/SearchCache.h"
 #include "platform/testing/FakeDriveTable.h"
 #include "platform/testing/FaultInjector.h"
 

@@ -1,5 +1,5 @@
-#include "platform/ErrorCodes.h"
-#include "platform/OutputFile.h"
+#include "platform/errors/ErrorCodes.h"
+#include "platform/files/OutputFile.h"
 #include "platform/testing/FakeDriveTable.h"
 #include "platform/testing/FaultInjector.h"
 

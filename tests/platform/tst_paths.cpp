@@ -1,5 +1,5 @@
-#include "platform/ErrorCodes.h"
-#include "platform/Paths.h"
+#include "platform/drives/Paths.h"
+#include "platform/errors/ErrorCodes.h"
 #include "platform/testing/FakeDriveTable.h"
 #include "platform/testing/FaultInjector.h"
 

@@ -1,5 +1,5 @@
-#include "platform/ErrorCodes.h"
-#include "platform/Registry.h"
+#include "platform/errors/ErrorCodes.h"
+#include "platform/registry/Registry.h"
 #include "platform/testing/RegistrySandbox.h"
 #include "tests/platform/RegistryBurst.h"
 #include "tests/support/TestEnvironment.h"

@@ -1,4 +1,4 @@
-#include "platform/ErrorCodes.h"
+#include "platform/errors/ErrorCodes.h"
 #include "platform/testing/FaultInjector.h"
 #include "platform/testing/RegistrySandbox.h"
 #include "settings/ERegistryException.h"

@@ -1,8 +1,8 @@
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 
-#include "platform/ErrorCodes.h"
-#include "platform/Faults.h"
-#include "platform/RegistryDatabase.h"
+#include "platform/errors/ErrorCodes.h"
+#include "platform/errors/Faults.h"
+#include "platform/registry/RegistryDatabase.h"
 
 #include <unordered_map>
 #include <vector>

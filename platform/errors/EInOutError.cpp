@@ -1,4 +1,4 @@
-#include "platform/EInOutError.h"
+#include "platform/errors/EInOutError.h"
 
 EInOutError::EInOutError(int errorCode)
     : std::runtime_error(MessageFor(errorCode))

@@ -1,4 +1,4 @@
-#include "platform/NamePattern.h"
+#include "platform/files/NamePattern.h"
 
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>

@@ -1,4 +1,4 @@
-#include "platform/ErrorCodes.h"
+#include "platform/errors/ErrorCodes.h"
 
 #include <cerrno>
 

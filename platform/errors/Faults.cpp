@@ -1,4 +1,4 @@
-#include "platform/Faults.h"
+#include "platform/errors/Faults.h"
 
 namespace platform {
 

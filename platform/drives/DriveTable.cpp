@@ -1,6 +1,6 @@
-#include "platform/DriveTable.h"
+#include "platform/drives/DriveTable.h"
 
-#include "platform/HostDriveTable.h"
+#include "platform/drives/HostDriveTable.h"
 
 namespace platform {
 

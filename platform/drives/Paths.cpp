@@ -1,10 +1,10 @@
-#include "platform/Paths.h"
+#include "platform/drives/Paths.h"
 
-#include "platform/DriveTable.h"
-#include "platform/ErrorCodes.h"
-#include "platform/Faults.h"
-#include "platform/HostPaths.h"
-#include "platform/PathParts.h"
+#include "platform/drives/DriveTable.h"
+#include "platform/drives/HostPaths.h"
+#include "platform/drives/PathParts.h"
+#include "platform/errors/ErrorCodes.h"
+#include "platform/errors/Faults.h"
 
 #include <array>
 #include <cctype>

@@ -1,6 +1,6 @@
-#include "platform/HostDriveTable.h"
+#include "platform/drives/HostDriveTable.h"
 
-#include "platform/HostPaths.h"
+#include "platform/drives/HostPaths.h"
 
 #include <array>
 #include <cctype>

@@ -1,6 +1,6 @@
-#include "platform/Shell.h"
+#include "platform/shell/Shell.h"
 
-#include "platform/HostShell.h"
+#include "platform/shell/HostShell.h"
 
 namespace platform {
 

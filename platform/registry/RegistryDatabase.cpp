@@ -1,9 +1,9 @@
-#include "platform/RegistryDatabase.h"
+#include "platform/registry/RegistryDatabase.h"
 
-#include "platform/ErrorCodes.h"
-#include "platform/Faults.h"
-#include "platform/HostPaths.h"
-#include "platform/Registry.h"
+#include "platform/drives/HostPaths.h"
+#include "platform/errors/ErrorCodes.h"
+#include "platform/errors/Faults.h"
+#include "platform/registry/Registry.h"
 
 #include <sqlite3.h>
 

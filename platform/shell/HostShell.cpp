@@ -1,8 +1,8 @@
-#include "platform/HostShell.h"
+#include "platform/shell/HostShell.h"
 
-#include "platform/Faults.h"
-#include "platform/HostPaths.h"
-#include "platform/Paths.h"
+#include "platform/drives/HostPaths.h"
+#include "platform/drives/Paths.h"
+#include "platform/errors/Faults.h"
 
 #include <QCoreApplication>
 #include <QFile>

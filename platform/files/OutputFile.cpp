@@ -1,9 +1,9 @@
-#include "platform/OutputFile.h"
+#include "platform/files/OutputFile.h"
 
-#include "platform/ErrorCodes.h"
-#include "platform/Faults.h"
-#include "platform/HostPaths.h"
-#include "platform/Paths.h"
+#include "platform/drives/HostPaths.h"
+#include "platform/drives/Paths.h"
+#include "platform/errors/ErrorCodes.h"
+#include "platform/errors/Faults.h"
 
 #include <algorithm>
 #include <atomic>

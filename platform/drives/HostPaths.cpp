@@ -1,6 +1,6 @@
-#include "platform/HostPaths.h"
+#include "platform/drives/HostPaths.h"
 
-#include "platform/PathParts.h"
+#include "platform/drives/PathParts.h"
 
 #include <cerrno>
 #include <cstdlib>

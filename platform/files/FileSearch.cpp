@@ -1,11 +1,11 @@
-#include "platform/FileSearch.h"
+#include "platform/files/FileSearch.h"
 
-#include "platform/ErrorCodes.h"
-#include "platform/Faults.h"
-#include "platform/HostPaths.h"
-#include "platform/NamePattern.h"
-#include "platform/Paths.h"
-#include "platform/SearchCache.h"
+#include "platform/drives/HostPaths.h"
+#include "platform/drives/Paths.h"
+#include "platform/errors/ErrorCodes.h"
+#include "platform/errors/Faults.h"
+#include "platform/files/NamePattern.h"
+#include "platform/files/SearchCache.h"
 
 #include <cerrno>
 #include <cstring>

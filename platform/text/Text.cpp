@@ -1,7 +1,7 @@
-#include "platform/Text.h"
+#include "platform/text/Text.h"
 
-#include "platform/AsciiCollationTable.h"
-#include "platform/NamePattern.h"
+#include "platform/files/NamePattern.h"
+#include "platform/text/AsciiCollationTable.h"
 
 #include <unicode/ucasemap.h>
 #include <unicode/ucol.h>

@@ -1,4 +1,4 @@
-#include "platform/AsciiCollationTable.h"
+#include "platform/text/AsciiCollationTable.h"
 
 #include <unicode/ucol.h>
 #include <unicode/uset.h>

@@ -1,4 +1,4 @@
-#include "platform/SearchCache.h"
+#include "platform/files/SearchCache.h"
 
 #include <sys/stat.h>
 
