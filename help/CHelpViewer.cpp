@@ -57,7 +57,7 @@ QString CHelpViewer::handle(const HelpCall& call) {
         QStringLiteral("There is no help topic for this item (help context %1).").arg(key));
     showWindow();
     return found ? QStringLiteral("topic ") + key
-                 : QStringLiteral("message: ") + window()->currentText().section('\n', 1).trimmed();
+                 : QStringLiteral("message: ") + window()->currentMessage();
 }
 
 THelpWindow* CHelpViewer::window() {

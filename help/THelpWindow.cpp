@@ -53,6 +53,7 @@ THelpWindow::THelpWindow(QWidget* parent)
     connect(m_ui->actBack, &QAction::triggered, this, [this] { goTo(m_position - 1); });
     connect(m_ui->actForward, &QAction::triggered, this, [this] { goTo(m_position + 1); });
     connect(m_ui->Topic, &QTextBrowser::anchorClicked, this, &THelpWindow::followLink);
+    m_ui->Topic->document()->setDocumentMargin(12);
     m_ui->Topic->setFocus();
     display();
 }
@@ -83,6 +84,10 @@ void THelpWindow::showMessage(const QString& text) {
 
 QString THelpWindow::currentKey() const {
     return m_position >= 0 ? m_history[m_position].key : QString();
+}
+
+QString THelpWindow::currentMessage() const {
+    return m_position >= 0 ? m_history[m_position].message : QString();
 }
 
 QString THelpWindow::currentText() const {

@@ -28,7 +28,8 @@ public:
     // Shows a message that belongs to no topic (the viewer cannot use its request).
     void showMessage(const QString& text);
 
-    QString currentKey() const; // empty while a message is shown
+    QString currentKey() const;     // empty while a message is shown
+    QString currentMessage() const; // empty while a topic is shown
     QString currentText() const;
 
 signals:
