@@ -48,7 +48,7 @@ QString CHelpViewer::handle(const HelpCall& call) {
         const QString html = found             ? file->topicHtml(key)
                              : file->isValid() ? NoPopupTopic.toHtmlEscaped()
                                                : file->error().toHtmlEscaped();
-        popup()->showAt(m_pointer(), html, file->styleSheet());
+        popup()->showAt(m_pointer(), html);
         return found ? QStringLiteral("pop-up ") + key
                      : QStringLiteral("pop-up message: ") + popup()->text();
     }

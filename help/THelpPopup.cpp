@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -29,11 +30,13 @@ THelpPopup::THelpPopup(QWidget* parent)
     layout->addWidget(m_text);
 }
 
-void THelpPopup::showAt(const QPoint& pointer, const QString& html, const QString& styleSheet) {
-    // A label takes no document style sheet, so the help file's rules travel inline.
-    const QString style =
-        styleSheet.isEmpty() ? QString() : QStringLiteral("<style>%1</style>").arg(styleSheet);
-    m_text->setText(style + html);
+void THelpPopup::showAt(const QPoint& pointer, const QString& html) {
+    // A heading sized for the window would crowd the small pop-up; a label cannot restyle it.
+    static const QRegularExpression heading(QStringLiteral("<h[1-3][^>]*>(.*?)</h[1-3]>"),
+                                            QRegularExpression::CaseInsensitiveOption |
+                                                QRegularExpression::DotMatchesEverythingOption);
+    m_text->setText(QString(html).replace(
+        heading, QStringLiteral("<p style=\"margin-bottom: 4px\"><b>\\1</b></p>")));
     m_text->setFixedWidth(TextWidth);
     adjustSize();
 

@@ -13,7 +13,7 @@ public:
     explicit THelpPopup(QWidget* parent = nullptr);
 
     // Replaces the text and shows the pop-up near `pointer`, inside that screen.
-    void showAt(const QPoint& pointer, const QString& html, const QString& styleSheet);
+    void showAt(const QPoint& pointer, const QString& html);
     QString text() const;
 
 signals:
