@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QXmlStreamReader>
 
 #include <filesystem>
 
@@ -70,13 +69,13 @@ void TestInstall::initTestCase() {
     m_expected = {
         {Private + "/pictavo-help", "program"},
         {Private + "/pictavo-index", "program"},
-        {Private + "/Pictavo.hlp", "help"},
+        {Private + "/Pictavo.hlp", "file"},
         {PICTAVO_BINDIR "/pictavo-index", "link"},
         {PICTAVO_DATADIR "/applications/" + AppId + ".desktop", "file"},
         {PICTAVO_DATADIR "/metainfo/" + AppId + ".metainfo.xml", "file"},
         {PICTAVO_DATADIR "/icons/hicolor/16x16/apps/" + AppId + ".png", "icon 16"},
         {PICTAVO_DATADIR "/icons/hicolor/32x32/apps/" + AppId + ".png", "icon 32"},
-        {PICTAVO_DATADIR "/icons/hicolor/scalable/apps/" + AppId + ".svg", "svg"},
+        {PICTAVO_DATADIR "/icons/hicolor/scalable/apps/" + AppId + ".svg", "file"},
         {PICTAVO_MANDIR "/man1/pictavo-index.1", "file"},
     };
     // clang-format on
@@ -128,14 +127,6 @@ void TestInstall::entry() {
     } else if (kind.startsWith("icon")) {
         const int size = kind.mid(5).toInt();
         QCOMPARE(QImage(info.filePath()).size(), QSize(size, size));
-    } else if (kind == "svg") {
-        QFile file(info.filePath());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QXmlStreamReader svg(&file);
-        QVERIFY(svg.readNextStartElement());
-        QCOMPARE(svg.name().toString(), "svg");
-    } else if (kind == "help") {
-        QCOMPARE(info.size(), QFileInfo(PICTAVO_BUILD_DIR "/bin/Pictavo.hlp").size());
     }
 }
 
