@@ -14,6 +14,7 @@ if [ "${1:-}" = "--sanitize" ]; then
 fi
 [ -n "${CI:-}" ] && options+=(-DPICTAVO_WERROR=ON)
 
-pictavo_install_missing
+# The validators of the installed desktop entry and metainfo.
+pictavo_install_missing desktop-file-utils appstream
 pictavo_build "$dir" "${options[@]}"
 ctest --test-dir "$dir" --output-on-failure --parallel "$(nproc)"
