@@ -112,6 +112,17 @@ bool readMountTable(std::vector<MountEntry>& table) {
     return true;
 }
 
+bool isReadyRoot(const std::string& link, const std::string& root) {
+    std::vector<MountEntry> mounts;
+    if (readMountTable(mounts)) {
+        const MountEntry* mount = mountHolding(mounts, root);
+        if (mount && kindOf(mount->fileSystem) == DriveKind::Remote)
+            return true;
+    }
+    struct stat info {};
+    return stat(link.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 std::vector<VolumeLabel> volumeLabels(const std::string& folder) {
     std::vector<VolumeLabel> labels;
     DIR* dir = opendir(folder.c_str());
