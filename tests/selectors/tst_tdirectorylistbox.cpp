@@ -12,7 +12,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <grp.h>
 #include <memory>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -337,6 +341,61 @@ private slots:
             QTest::keyClick(m_list.get(), Qt::Key_Up);
         QCOMPARE(str(m_list->Directory()), directory);
         QCOMPARE(m_log.size(), directory == "C:\\Photos" ? 1 : 0);
+    }
+
+    // A folder that cannot be entered is listed and opening it is denied; one that can be
+    // entered but not read shows no subdirectories. Root may do both, so look as nobody.
+    void deniedFolders() {
+        const QString locked = m_root.filePath("c/Locked"),
+                      unreadable = m_root.filePath("c/Unreadable");
+        QVERIFY(QDir().mkpath(locked + "/sub") && QDir().mkpath(unreadable + "/sub"));
+        QVERIFY(chmod(QFile::encodeName(locked).constData(), 0600) == 0);
+        QVERIFY(chmod(QFile::encodeName(unreadable).constData(), 0311) == 0);
+        const auto check = [this]() -> QString {
+            m_list->SetDirectory("C:\\");
+            if (!describe(*m_list).contains("Locked closed 1"))
+                return "Locked is not listed";
+            try {
+                m_list->SetDirectory("C:\\Locked");
+                return "Locked was entered";
+            } catch (const EInOutError& error) {
+                if (error.ErrorCode() != 5)
+                    return QStringLiteral("Locked gave %1").arg(error.ErrorCode());
+            }
+            m_list->SetDirectory("C:\\Unreadable");
+            return describe(*m_list).join(", ");
+        };
+        const QString expected = "C:\\ open 0, Unreadable current 1";
+        if (geteuid() != 0) {
+            QCOMPARE(check(), expected);
+        } else {
+            QVERIFY(chmod(QFile::encodeName(m_root.path()).constData(), 0755) == 0);
+            int channel[2];
+            QVERIFY(pipe(channel) == 0);
+            const pid_t child = fork();
+            if (child == 0) {
+                close(channel[0]);
+                const QByteArray result =
+                    setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0
+                        ? check().toUtf8()
+                        : QByteArray("cannot become nobody");
+                (void)!write(channel[1], result.constData(),
+                             static_cast<std::size_t>(result.size()));
+                _exit(0);
+            }
+            close(channel[1]);
+            QByteArray result;
+            char buffer[256];
+            for (ssize_t got; (got = read(channel[0], buffer, sizeof buffer)) > 0;)
+                result.append(buffer, got);
+            close(channel[0]);
+            waitpid(child, nullptr, 0);
+            QCOMPARE(QString::fromUtf8(result), expected);
+        }
+        chmod(QFile::encodeName(locked).constData(), 0755);
+        chmod(QFile::encodeName(unreadable).constData(), 0755);
+        QDir(locked).removeRecursively();
+        QDir(unreadable).removeRecursively();
     }
 
     // Opening the current item writes the same path: nothing happens.
