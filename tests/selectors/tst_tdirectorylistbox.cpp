@@ -88,6 +88,7 @@ private slots:
 
     void showsTheTreeOfTheCurrentDirectory() {
         QCOMPARE(m_list->HandleAllocated(), false);
+        QVERIFY(m_list->setProperty("ItemHeight", 17)); // as a window layout stores it
         m_list->resize(301, 165);
         m_list->show();
         QCOMPARE(describe(*m_list), (QStringList{"C:\\ open 0", "Photos open 1", "2001 current 2",
