@@ -14,6 +14,8 @@ if [ "${1:-}" = "--sanitize" ]; then
 fi
 [ -n "${CI:-}" ] && options+=(-DPICTAVO_WERROR=ON)
 
-pictavo_install_missing
+# The window tests run on a private X server with a window manager; xprop reads window titles
+# and xdotool types keys as the X server delivers them.
+pictavo_install_missing xvfb xauth openbox x11-utils xdotool
 pictavo_build "$dir" "${options[@]}"
 ctest --test-dir "$dir" --output-on-failure --parallel "$(nproc)"

@@ -1,0 +1,367 @@
+#include "app/ApplicationTitle.h"
+#include "app/RunModal.h"
+#include "app/ShowMessageDialog.h"
+#include "app/TMessageForm.h"
+#include "platform/testing/RegistrySandbox.h"
+#include "settings/TPersWindow.h"
+#include "tests/app/ModalDriver.h"
+#include "tests/app/ProbeForm.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QWindow>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+using platform::RegistrySandbox;
+using namespace modaldriver;
+
+Q_DECLARE_METATYPE(MessageKind)
+Q_DECLARE_METATYPE(MessageButtons)
+
+namespace {
+
+const std::string Path = "Software\\Zelmar Inc.\\Pictavo\\1.0";
+const QRect Designed(100, 120, 300, 200); // client geometry, as a layout gives it
+const char* const OneLifetime = "--one-lifetime";
+const char* const OtherProgram = "--other-program";
+
+// The four stored numbers as a rectangle (left, top, width, height); 0 where one is missing.
+QRect stored() {
+    int bounds[4] = {};
+    const char* names[4] = {"WinLeft", "WinTop", "WinWidth", "WinHeight"};
+    for (int i = 0; i < 4; ++i) {
+        const RegistrySandbox::Value value = RegistrySandbox::value(Path, names[i]);
+        if (value.status == 0 && value.bytes.size() == 4)
+            std::memcpy(&bounds[i], value.bytes.data(), 4);
+    }
+    return {bounds[0], bounds[1], bounds[2], bounds[3]};
+}
+
+void store(const QRect& bounds) {
+    const std::pair<const char*, int> values[] = {{"WinLeft", bounds.left()},
+                                                  {"WinTop", bounds.top()},
+                                                  {"WinWidth", bounds.width()},
+                                                  {"WinHeight", bounds.height()}};
+    for (const auto& [name, value] : values)
+        RegistrySandbox::setValue(Path, name, platform::RegDword, RegistrySandbox::dword(value));
+}
+
+bool frameKnown(const QWidget& window) {
+    return window.windowHandle() && window.windowHandle()->isExposed() &&
+           !window.windowHandle()->frameMargins().isNull();
+}
+
+// One lifetime of a window carrying its placement component as the main window does: built,
+// loaded, shown until the window manager has framed it, closed and destroyed. `whileOpen` acts
+// on it in between. Returns the outer rectangle it opened with, once it is `expected` (null:
+// the designed client in the frame) or the window manager has had ample time to place it.
+QRect openAndClose(QRect expected, const std::function<void(QWidget&)>& whileOpen = {}) {
+    auto window = std::make_unique<QWidget>();
+    window->setGeometry(Designed);
+    auto* persWindow = new TPersWindow(window.get());
+    persWindow->setRegPath(Path);
+    persWindow->setRgNameHeight("WinHeight");
+    persWindow->setRgNameLeft("WinLeft");
+    persWindow->setRgNameTop("WinTop");
+    persWindow->setRgNameWidth("WinWidth");
+    persWindow->Loaded();
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()) ||
+        !QTest::qWaitFor([&] { return frameKnown(*window); }))
+        return {};
+    if (expected.isNull())
+        expected = Designed.marginsAdded(window->windowHandle()->frameMargins());
+    const bool placed = QTest::qWaitFor([&] { return window->frameGeometry() == expected; });
+    const QRect opened = window->frameGeometry();
+    if (placed && whileOpen)
+        whileOpen(*window);
+    window->close();
+    return opened;
+}
+
+// The frame the window manager draws around a normal window.
+QMargins managerFrame() {
+    QWidget probe;
+    probe.show();
+    if (!QTest::qWaitForWindowExposed(&probe) ||
+        !QTest::qWaitFor([&] { return frameKnown(probe); }))
+        return {};
+    return probe.windowHandle()->frameMargins();
+}
+
+// The window's title as the window manager reads it, in both properties.
+QString titleProperties(const QWidget& window) {
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"),
+                {QStringLiteral("-id"), QString::number(window.winId()),
+                 QStringLiteral("_NET_WM_NAME"), QStringLiteral("WM_NAME")});
+    if (!xprop.waitForFinished(30000) || xprop.exitCode() != 0)
+        return QStringLiteral("xprop failed: ") +
+               QString::fromLocal8Bit(xprop.readAllStandardError());
+    return QString::fromUtf8(xprop.readAllStandardOutput()).trimmed();
+}
+
+// Keys as the X server delivers them to the focused window.
+bool typeKeys(const QString& keys) {
+    return QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), keys}) == 0;
+}
+
+} // namespace
+
+// Windows under a real X server with a window manager, which tells a window's frame only once
+// the window is mapped and decides which window has the focus: where windows open and reopen,
+// their titles, access keys, and which window is active after a modal one.
+class TestX11Windows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void placement_data();
+    void placement();
+    void placementAcrossProcesses();
+    void messageDialogCentred();
+    void titles_data();
+    void titles();
+    void accessKeys_data();
+    void accessKeys();
+    void modalGivesFocusBack();
+
+private:
+    QMargins m_frame;
+};
+
+void TestX11Windows::initTestCase() {
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    m_frame = managerFrame();
+    QVERIFY2(!m_frame.isNull(), "no window manager frames the windows");
+    SetApplicationTitle(QStringLiteral("Zelmar Pictavo"));
+}
+
+void TestX11Windows::cleanup() {
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+}
+
+void TestX11Windows::placement_data() {
+    QTest::addColumn<QRect>("before");   // stored by an earlier run; 0 leaves a bound alone
+    QTest::addColumn<QString>("action"); // while the window is open
+    QTest::addColumn<int>("lifetimes");
+    QTest::addColumn<QRect>("expected"); // opened and stored each time; null: the designed frame
+    QTest::newRow("nothing stored: four runs store one place")
+        << QRect() << QString() << 4 << QRect();
+    QTest::newRow("stored bounds reopen exactly")
+        << QRect(50, 60, 400, 250) << QString() << 2 << QRect(50, 60, 400, 250);
+    QTest::newRow("edges at 0 keep the designed edges")
+        << QRect(0, 0, 400, 250) << QString() << 1 << QRect(-1, -1, 400, 250);
+    QTest::newRow("maximised: the normal bounds")
+        << QRect(50, 60, 400, 250) << "maximise" << 2 << QRect(50, 60, 400, 250);
+    QTest::newRow("moved and resized: the new outer rectangle")
+        << QRect(50, 60, 400, 250) << "move" << 1 << QRect(50, 60, 400, 250);
+}
+
+void TestX11Windows::placement() {
+    QFETCH(QRect, before);
+    QFETCH(QString, action);
+    QFETCH(int, lifetimes);
+    QFETCH(QRect, expected);
+    const QRect designed = Designed.marginsAdded(m_frame);
+    if (expected.isNull())
+        expected = designed;
+    if (expected.left() == -1)
+        expected.moveTopLeft(designed.topLeft());
+    RegistrySandbox sandbox;
+    if (before.isValid())
+        store(before);
+
+    const QRect movedTo(200, 150, 350, 260);
+    QList<QRect> opened;
+    QList<QRect> left;
+    for (int i = 0; i < lifetimes; ++i) {
+        opened << openAndClose(expected, [&](QWidget& window) {
+            if (action == "maximise") {
+                window.showMaximized();
+                QTRY_VERIFY(window.frameGeometry().width() > expected.width());
+            } else if (action == "move") {
+                window.move(movedTo.topLeft());
+                window.resize(movedTo.size().shrunkBy(m_frame));
+                QTRY_COMPARE(window.frameGeometry(), movedTo);
+            }
+        });
+        left << stored();
+    }
+    QCOMPARE(opened, QList<QRect>(lifetimes, expected));
+    QCOMPARE(left, QList<QRect>(lifetimes, action == "move" ? movedTo : expected));
+}
+
+// A process of its own for each run, as the program has.
+void TestX11Windows::placementAcrossProcesses() {
+    RegistrySandbox sandbox; // the children inherit its settings folder
+    QList<QRect> left;
+    for (int run = 0; run < 2; ++run) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(OneLifetime)});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitCode(), 0);
+        left << stored();
+    }
+    QCOMPARE(left, QList<QRect>(2, Designed.marginsAdded(m_frame)));
+}
+
+void TestX11Windows::messageDialogCentred() {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const auto centre = [&](const QRect& frame) {
+        return QPoint(screen.width() / 2 - frame.width() / 2,
+                      screen.height() / 2 - frame.height() / 2);
+    };
+    QRect frame;
+    whenModal([&](QWidget* window) {
+        if (QTest::qWaitFor([&] {
+                return frameKnown(*window) &&
+                       window->frameGeometry().topLeft() == centre(window->frameGeometry());
+            }))
+            QTest::qWait(100); // a late move would show here
+        frame = window->frameGeometry();
+        answer(window, QStringLiteral("OK"));
+    });
+    ShowMessageDialog("Disk full.", MessageKind::Error, {MessageButton::OK}, 0);
+    QVERIFY(frame.height() > frame.size().shrunkBy(m_frame).height());
+    QCOMPARE(frame.topLeft(), centre(frame));
+}
+
+void TestX11Windows::titles_data() {
+    QTest::addColumn<MessageKind>("kind"); // Custom: a plain window with the given title
+    QTest::addColumn<QString>("title");
+    QTest::newRow("confirmation") << MessageKind::Confirmation << "Confirm";
+    QTest::newRow("error") << MessageKind::Error << "Error";
+    QTest::newRow("custom dialog: the application title")
+        << MessageKind::Custom << "Zelmar Pictavo";
+    QTest::newRow("About window") << MessageKind::Information << "About";
+}
+
+void TestX11Windows::titles() {
+    QFETCH(MessageKind, kind);
+    QFETCH(QString, title);
+    std::unique_ptr<TModalForm> form;
+    if (title == "About") {
+        form = std::make_unique<ProbeForm>();
+        form->setWindowTitle(title);
+    } else {
+        form = std::make_unique<TMessageForm>("Text", kind, MessageButtons{MessageButton::OK}, 0);
+    }
+    QString read;
+    whenModal([&](QWidget* window) {
+        if (QTest::qWaitForWindowExposed(window))
+            read = titleProperties(*window);
+        answer(window, QStringLiteral("close"));
+    });
+    RunModal(form.get());
+    QCOMPARE(
+        read,
+        QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"%1\"\nWM_NAME(STRING) = \"%1\"").arg(title));
+}
+
+void TestX11Windows::accessKeys_data() {
+    using B = MessageButton;
+    QTest::addColumn<MessageButtons>("buttons");
+    QTest::addColumn<QString>("keys"); // as xdotool names them, one press each
+    QTest::addColumn<int>("expected"); // mrNone: still open
+    const MessageButtons yesNo{B::Yes, B::No};
+    QTest::newRow("y presses Yes") << yesNo << "y" << mrYes;
+    QTest::newRow("n presses No") << yesNo << "n" << mrNo;
+    QTest::newRow("Shift+N presses No") << yesNo << "shift+n" << mrNo;
+    QTest::newRow("Alt+N presses No") << yesNo << "alt+n" << mrNo;
+    QTest::newRow("i presses Ignore")
+        << MessageButtons{B::Abort, B::Retry, B::Ignore} << "i" << mrIgnore;
+    QTest::newRow("a marks Abort and All: it moves the focus, Enter presses")
+        << MessageButtons{B::OK, B::Abort, B::All} << "a a Return" << mrAll;
+    QTest::newRow("o is no access key of OK") << MessageButtons{B::OK, B::Cancel} << "o" << mrNone;
+    QTest::newRow("Ctrl+Y presses nothing") << yesNo << "ctrl+y" << mrNone;
+}
+
+void TestX11Windows::accessKeys() {
+    QFETCH(MessageButtons, buttons);
+    QFETCH(QString, keys);
+    QFETCH(int, expected);
+    bool typed = false;
+    int result = -1;
+    whenModal([&](QWidget* window) {
+        if (!QTest::qWaitForWindowActive(window))
+            return ensureAnswered(window);
+        for (const QString& key : keys.split(QLatin1Char(' ')))
+            typed = typeKeys(key);
+        // animateClick presses a moment later.
+        if (!QTest::qWaitFor([&] { return isAnswered(window); }, expected == mrNone ? 300 : 10000))
+            QTest::qWait(0);
+        result = static_cast<TModalForm*>(window)->modalResult();
+        ensureAnswered(window);
+    });
+    ShowMessageDialog("Text", MessageKind::Warning, buttons, 0);
+    QVERIFY(typed);
+    QCOMPARE(result, expected);
+}
+
+// A window of another program (say, the help viewer) had the focus last before the dialog:
+// without giving the focus back, the window manager would hand it there instead of to the
+// window the dialog came from.
+void TestX11Windows::modalGivesFocusBack() {
+    QWidget main;
+    main.resize(300, 200);
+    main.show();
+    main.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    QProcess other;
+    bool otherActive = false;
+    bool dialogActiveAgain = false;
+    ProbeForm form;
+    whenModal([&](QWidget* window) {
+        other.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(OtherProgram)});
+        otherActive = other.waitForReadyRead(60000) && other.readAll().startsWith("active");
+        window->activateWindow();
+        dialogActiveAgain = QTest::qWaitForWindowActive(window);
+        answer(window, QStringLiteral("OK"));
+    });
+    QCOMPARE(RunModal(&form), mrOk);
+    QVERIFY(otherActive);
+    QVERIFY(dialogActiveAgain);
+    QTRY_COMPARE(QApplication::activeWindow(), &main);
+    QTest::qWait(200); // and it stays there
+    QCOMPARE(QApplication::activeWindow(), &main);
+    other.terminate();
+    QVERIFY(other.waitForFinished(30000));
+}
+
+// With OneLifetime the process is one run of the program: the window opens and closes once,
+// with the settings folder it inherited. With OtherProgram it shows a window, says "active"
+// once that has the focus, and waits to be ended.
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], OneLifetime) == 0) {
+        QApplication app(argc, argv);
+        return openAndClose({}).isValid() ? 0 : 1;
+    }
+    if (argc == 2 && std::strcmp(argv[1], OtherProgram) == 0) {
+        QApplication app(argc, argv);
+        QWidget window;
+        window.setWindowTitle(QStringLiteral("Help"));
+        window.resize(200, 100);
+        window.show();
+        window.activateWindow();
+        if (!QTest::qWaitForWindowActive(&window))
+            return 1;
+        std::fputs("active\n", stdout);
+        std::fflush(stdout);
+        return QApplication::exec();
+    }
+    testsupport::TestEnvironment environment;
+    QApplication app(argc, argv);
+    TestX11Windows test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_x11windows.moc"
