@@ -101,7 +101,7 @@ QRect TPersWindow::OwnerBounds() const {
     if (isNormal(m_ownerControl) || !normal.isValid())
         return m_ownerControl->frameGeometry();
     // A maximised frame may lose its borders: the normal bounds take the normal frame.
-    return normal.marginsAdded(m_normalFrame);
+    return normal.marginsAdded(m_normalFrame.isNull() ? m_frame->margins() : m_normalFrame);
 }
 
 platform::RegKey TPersWindow::OpenPlacementKey() const {
@@ -200,15 +200,18 @@ void TPersWindow::ApplyBound(Bound bound, std::int32_t value) {
         break;
     // Moved by the client's position: a move by the frame's position before the frame is known
     // makes Qt's X11 backend pass through odd geometries once it learns the frame.
-    case Bound::Left:
-        owner->setGeometry(client.translated(
-            clampToGeometry(std::int64_t{value} + client.left() - frame.left()) - client.left(),
-            0));
+    case Bound::Left: {
+        QRect moved = client;
+        moved.moveLeft(clampToGeometry(std::int64_t{value} + client.left() - frame.left()));
+        owner->setGeometry(moved);
         break;
-    case Bound::Top:
-        owner->setGeometry(client.translated(
-            0, clampToGeometry(std::int64_t{value} + client.top() - frame.top()) - client.top()));
+    }
+    case Bound::Top: {
+        QRect moved = client;
+        moved.moveTop(clampToGeometry(std::int64_t{value} + client.top() - frame.top()));
+        owner->setGeometry(moved);
         break;
+    }
     case Bound::Width:
         owner->resize(clampToGeometry(std::int64_t{value} - (frame.width() - client.width())),
                       client.height());
