@@ -29,11 +29,12 @@ fail() {
     exit 2
 }
 
-# Waits up to 60 s (the machine may be loaded) for CONDITION while PID lives.
+# Waits up to 60 s (the machine may be loaded) until the command CONDITION succeeds, while PID
+# lives.
 wait_for() {
     local pid=$1 condition=$2 i
     for ((i = 0; i < 600; ++i)); do
-        eval "$condition" && return 0
+        "$condition" && return 0
         kill -0 "$pid" 2>/dev/null || return 1
         sleep 0.1
     done
@@ -56,7 +57,8 @@ xauth -q -f "$work/server.auth" add :0 MIT-MAGIC-COOKIE-1 "$cookie" || fail "xau
 setpriv --pdeathsig TERM Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
     -auth "$work/server.auth" 3>"$work/display" >"$work/server.log" 2>&1 &
 server_pid=$!
-wait_for "$server_pid" '[ -n "$(tr -dc 0-9 <"$work/display")" ]' ||
+display_told() { [ -n "$(tr -dc 0-9 <"$work/display")" ]; }
+wait_for "$server_pid" display_told ||
     fail "the X server did not start"
 display=:$(tr -dc 0-9 <"$work/display")
 
@@ -71,6 +73,7 @@ XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" \
     setpriv --pdeathsig TERM openbox --sm-disable --startup "touch '$work/managing'" \
     >"$work/manager.log" 2>&1 &
 manager_pid=$!
-wait_for "$manager_pid" '[ -e "$work/managing" ]' || fail "openbox did not start"
+managing() { [ -e "$work/managing" ]; }
+wait_for "$manager_pid" managing || fail "openbox did not start"
 
 QT_QPA_PLATFORM=xcb "$@"
