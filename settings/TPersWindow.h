@@ -18,8 +18,8 @@ class WindowFrame;
 //
 // The bounds are the outer rectangle, frame included. Where the window manager tells the frame
 // only once the window is mapped (X11), the bounds are applied at load as if the frame were
-// empty and placed again, frame included, as soon as it is known and before the window first
-// appears; without that second step a window would creep by one frame on every run.
+// empty and placed again, frame included, as soon as it is known, at the latest as the window
+// first appears; without that second step a window would creep by one frame on every run.
 //
 // While the window is maximised or minimised the component stores its normal bounds, on
 // purpose: the window reopens at the size it had before it was maximised, as users expect,

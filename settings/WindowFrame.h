@@ -23,7 +23,8 @@ public:
 signals:
     // When the window is shown, again each time the frame changes before the window first
     // appears, and once more, with final set, when it appears: from then on the margins are
-    // those the window manager drew. Placing the window here avoids a visible jump.
+    // those the window manager drew. A window placed here moves before or as it appears,
+    // usually before its first paint.
     void changed(const QMargins& margins, bool final);
 
 protected:
