@@ -14,7 +14,8 @@ if [ "${1:-}" = "--sanitize" ]; then
 fi
 [ -n "${CI:-}" ] && options+=(-DPICTAVO_WERROR=ON)
 
-# The validators of the installed desktop entry and metainfo.
-pictavo_install_missing desktop-file-utils appstream
+# The validators of the installed desktop entry and metainfo; the window tests run on a
+# private X server with a window manager, where xprop reads titles and xdotool types keys.
+pictavo_install_missing desktop-file-utils appstream xvfb xauth openbox x11-utils xdotool
 pictavo_build "$dir" "${options[@]}"
 ctest --test-dir "$dir" --output-on-failure --parallel "$(nproc)"
