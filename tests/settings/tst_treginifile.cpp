@@ -4,8 +4,19 @@
 #include "settings/ERegistryException.h"
 #include "settings/TRegIniFile.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/Unprivileged.h"
 
+#include <QElapsedTimer>
+
+#include <functional>
 #include <optional>
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using platform::Operation;
 using platform::RegistrySandbox;
@@ -28,6 +39,69 @@ QString raised(Call call) {
     return {};
 }
 
+// What the main window reads at start-up and the first thing it writes at exit, as one line:
+// "Filename|KeepSize|outcome of the write" ("written" or the message raised).
+QByteArray startAndExit(const std::function<void()>& beforeExit = {}) {
+    QByteArray line;
+    {
+        TRegIniFile store(Base);
+        line = QByteArray::fromStdString(store.ReadText("1.0", "Filename", "index.html")) + "|" +
+               (store.ReadFlag("1.0", "KeepSize", true) ? "1" : "0") + "|";
+    }
+    if (beforeExit)
+        beforeExit();
+    TRegIniFile store(Base);
+    const QString error = raised([&] { store.WriteText("1.0", "Filename", "new.html"); });
+    return line + (error.isEmpty() ? QByteArray("written") : error.toUtf8());
+}
+
+void changeMode(const std::string& path, mode_t mode) {
+    if (::chmod(path.c_str(), mode) != 0)
+        qFatal("cannot change the mode of %s", path.c_str());
+}
+
+// Another process that holds a lock on the database until it is released.
+class LockHolder {
+public:
+    LockHolder(const std::string& file, const char* lockSql) {
+        int locked[2], release[2];
+        if (::pipe(locked) != 0 || ::pipe(release) != 0)
+            qFatal("no pipe");
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::close(locked[0]);
+            ::close(release[1]);
+            sqlite3* db = nullptr;
+            sqlite3_open(file.c_str(), &db);
+            const int rc = sqlite3_exec(db, lockSql, nullptr, nullptr, nullptr);
+            char byte = rc == SQLITE_OK ? 'L' : 'F';
+            if (::write(locked[1], &byte, 1) != 1 || ::read(release[0], &byte, 1) < 0)
+                ::_exit(1);
+            ::_exit(0);
+        }
+        ::close(locked[1]);
+        ::close(release[0]);
+        char byte = 0;
+        if (::read(locked[0], &byte, 1) != 1 || byte != 'L')
+            qFatal("the database could not be locked");
+        ::close(locked[0]);
+        m_release = release[1];
+    }
+    ~LockHolder() { release(); }
+    void release() {
+        if (m_release < 0)
+            return;
+        ::close(m_release);
+        m_release = -1;
+        int status = 0;
+        ::waitpid(m_pid, &status, 0);
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_release = -1;
+};
+
 } // namespace
 
 // TRegIniFile on a sandboxed registry: defaults on a first start, the integer rule, section
@@ -45,6 +119,10 @@ private slots:
     void failures_data();
     void failures();
     void baseKeyUnavailable();
+    void unwritableStore_data();
+    void unwritableStore();
+    void lockedDatabase_data();
+    void lockedDatabase();
 };
 
 void TestTRegIniFile::firstStart() {
@@ -190,6 +268,120 @@ void TestTRegIniFile::baseKeyUnavailable() {
     QCOMPARE(RegistrySandbox::value("1.0", "CurPath").bytes, std::string("C:\\"));
     QCOMPARE(store.ReadText("1.0", "CurPath", ""), std::string("C:\\"));
     QVERIFY(!RegistrySandbox::keyExists(Base));
+}
+
+// A settings folder or file that a user can only read, or a full disk, still yields the stored
+// settings, and only writing fails. The first run clears the fault before it writes, as a
+// user might during a session: it must still not write, since it may hold defaults. No run
+// leaves a side file that keeps the next one from writing.
+void TestTRegIniFile::unwritableStore_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QByteArray>("firstRun");
+    const QByteArray stored = "pics.html|0|";
+    QTest::newRow("read-only folder")
+        << "read-only folder" << stored + "Failed to set data for 'Filename'";
+    QTest::newRow("read-only file")
+        << "read-only file" << stored + "Failed to set data for 'Filename'";
+    QTest::newRow("unreadable file: defaults, and nothing written over the settings")
+        << "unreadable file" << QByteArray("index.html|1|Failed to create key 1.0");
+    QTest::newRow("read-only side file of an older run is repaired")
+        << "read-only side file" << stored + "written";
+    QTest::newRow("full disk") << "full disk" << stored + "Failed to set data for 'Filename'";
+}
+
+void TestTRegIniFile::unwritableStore() {
+    QFETCH(QString, fault);
+    QFETCH(QByteArray, firstRun);
+    RegistrySandbox sandbox;
+    const std::string home = sandbox.configHome();
+    const std::string folder = home + "/pictavo";
+    const std::string file = sandbox.databasePath();
+    const bool fullDisk = fault == "full disk";
+    if (fullDisk) {
+        if (::geteuid() != 0)
+            QSKIP("mounting a small file system needs the superuser");
+        if (::mount("tmpfs", home.c_str(), "tmpfs", 0, "size=256k") != 0)
+            QSKIP("no tmpfs could be mounted here");
+    }
+    const auto unmount = qScopeGuard([&] {
+        platform::regCloseDatabase();
+        if (fullDisk)
+            ::umount(home.c_str());
+    });
+    RegistrySandbox::setValue(Settings, "Filename", platform::RegSz, "pics.html");
+    RegistrySandbox::setValue(Settings, "KeepSize", platform::RegSz, "0");
+    platform::regCloseDatabase();
+
+    const std::string filler = home + "/filler";
+    std::function<void()> clear = [] {};
+    if (fault == "read-only folder") {
+        changeMode(folder, 0500);
+        clear = [=] { changeMode(folder, 0700); };
+    } else if (fault == "read-only file" || fault == "unreadable file") {
+        changeMode(file, fault == "read-only file" ? 0400 : 0);
+        clear = [=] { changeMode(file, 0600); };
+    } else if (fault == "read-only side file") {
+        const int fd = ::open((file + "-shm").c_str(), O_WRONLY | O_CREAT, 0400);
+        QVERIFY(fd >= 0 && ::close(fd) == 0);
+    } else if (fullDisk) {
+        const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT, 0600);
+        static const char block[4096] = {};
+        while (::write(fd, block, sizeof block) > 0) {
+        }
+        ::close(fd);
+        clear = [=] { ::unlink(filler.c_str()); };
+    }
+    testsupport::handOver(QString::fromStdString(home));
+
+    QCOMPARE(testsupport::runUnprivileged([&] { return startAndExit(clear); }), firstRun);
+    const QByteArray stored = firstRun.endsWith("written") ? "new.html" : "pics.html";
+    QCOMPARE(testsupport::runUnprivileged([&] { return startAndExit(); }), stored + "|0|written");
+    QCOMPARE(RegistrySandbox::value(Settings, "Filename").bytes, std::string("new.html"));
+}
+
+// Another process holding the database locked delays start-up and exit by a few seconds at
+// most; a run that could not read does not write its defaults once the lock is gone.
+void TestTRegIniFile::lockedDatabase_data() {
+    QTest::addColumn<bool>("lockedAtStart");
+    QTest::addColumn<QByteArray>("outcome");
+    QTest::newRow("readers locked out at start-up, released before exit")
+        << true << QByteArray("index.html|1|Failed to create key 1.0");
+    QTest::newRow("another writer at exit")
+        << false << QByteArray("pics.html|0|Failed to set data for 'Filename'");
+}
+
+void TestTRegIniFile::lockedDatabase() {
+    QFETCH(bool, lockedAtStart);
+    QFETCH(QByteArray, outcome);
+    RegistrySandbox sandbox;
+    RegistrySandbox::setValue(Settings, "Filename", platform::RegSz, "pics.html");
+    RegistrySandbox::setValue(Settings, "KeepSize", platform::RegSz, "0");
+    platform::regCloseDatabase();
+
+    const char* const lockOutReaders =
+        "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; SELECT * FROM reg_keys";
+    std::optional<LockHolder> lock;
+    if (lockedAtStart)
+        lock.emplace(sandbox.databasePath(), lockOutReaders);
+    QElapsedTimer startUp;
+    qint64 exitTook = 0;
+    startUp.start();
+    const QByteArray result = startAndExit([&] {
+        qInfo("start-up took %lld ms", startUp.elapsed());
+        QVERIFY(startUp.elapsed() < 10000); // 35 s when every call waited its own 5 s
+        if (lock)
+            lock.reset();
+        else
+            lock.emplace(sandbox.databasePath(), "BEGIN IMMEDIATE");
+        startUp.restart();
+    });
+    exitTook = startUp.elapsed();
+    qInfo("exit took %lld ms", exitTook);
+    QVERIFY(exitTook < 10000);
+    QCOMPARE(result, outcome);
+    lock.reset();
+    platform::regCloseDatabase();
+    QCOMPARE(RegistrySandbox::value(Settings, "Filename").bytes, std::string("pics.html"));
 }
 
 PICTAVO_TEST_MAIN(TestTRegIniFile, QCoreApplication)
