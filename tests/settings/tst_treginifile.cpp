@@ -39,10 +39,27 @@ QString raised(Call call) {
     return {};
 }
 
-// What the main window reads at start-up and the first thing it writes at exit, as one line:
-// "Filename|KeepSize|outcome of the write" ("written" or the message raised).
+// What the window placement reads or writes, without a window: its calls to the registry.
+void placement(bool save) {
+    platform::RegKey key = platform::RegNoKey;
+    if (platform::regCreateKey(platform::RegCurrentUser, Settings, key) != 0)
+        return;
+    for (const char* name : {"WinHeight", "WinLeft", "WinTop", "WinWidth"}) {
+        std::uint32_t type = 0;
+        std::string bytes;
+        if (save)
+            platform::regSetValue(key, name, platform::RegDword, RegistrySandbox::dword(300));
+        else
+            platform::regReadValue(key, name, type, bytes);
+    }
+    platform::regCloseKey(key);
+}
+
+// A run of the program as the registry sees it, the placement included, in one line:
+// "Filename|KeepSize|outcome of the first write" ("written" or the message raised).
 QByteArray startAndExit(const std::function<void()>& beforeExit = {}) {
     QByteArray line;
+    placement(false);
     {
         TRegIniFile store(Base);
         line = QByteArray::fromStdString(store.ReadText("1.0", "Filename", "index.html")) + "|" +
@@ -50,8 +67,15 @@ QByteArray startAndExit(const std::function<void()>& beforeExit = {}) {
     }
     if (beforeExit)
         beforeExit();
-    TRegIniFile store(Base);
-    const QString error = raised([&] { store.WriteText("1.0", "Filename", "new.html"); });
+    QString error;
+    {
+        TRegIniFile store(Base);
+        error = raised([&] {
+            store.WriteText("1.0", "Filename", "new.html");
+            store.WriteFlag("1.0", "KeepSize", false);
+        });
+    }
+    placement(true);
     return line + (error.isEmpty() ? QByteArray("written") : error.toUtf8());
 }
 
