@@ -88,6 +88,8 @@ private:
     int m_writeError = 0;            // why this process must not write: read-only, or a read failed
     std::int64_t m_waitDeadline = 0; // steady-clock ms; 0 while nothing is waiting
     bool m_waited = false;           // by the call under way
+    std::string m_walPath;
+    std::int64_t m_walMark = 0; // size and time of the WAL when last seen waiting
 };
 
 } // namespace platform

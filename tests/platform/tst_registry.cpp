@@ -7,8 +7,10 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 
 #include <sqlite3.h>
+#include <sys/file.h>
 
 using namespace platform;
 
@@ -243,7 +245,8 @@ private slots:
         QCOMPARE(sql(db, "PRAGMA journal_mode"), "wal");
     }
 
-    // The writer runs until it is killed, which lands at an unknown point of a write.
+    // The writer runs until it is killed, which lands at an unknown point of a write. The
+    // registry's own open must then recover every returned write from what was left.
     void killedWriterKeepsEveryReturnedWrite() {
         RegistrySandbox sandbox;
         QProcess writer;
@@ -257,25 +260,33 @@ private slots:
         QVERIFY(writer.waitForFinished(30000));
         QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
         output += writer.readAllStandardOutput();
+        QVERIFY(QFileInfo(QString::fromStdString(sandbox.databasePath() + "-wal")).size() > 0);
 
-        QCOMPARE(sql(sandbox.databasePath(), "PRAGMA integrity_check"), "ok");
         verifyBurst(output, 200);
         QCOMPARE(asideFiles(sandbox.databasePath()), QStringList());
+        regCloseDatabase();
+        QCOMPARE(sql(sandbox.databasePath(), "PRAGMA integrity_check"), "ok");
     }
 
-    // Both writers create the same keys and write into them at the same time.
+    // Writers released at one moment create the same keys and write small values into them,
+    // one transaction each, so that they keep running into each other's locks.
     void concurrentWritersKeepTheirValues() {
         RegistrySandbox sandbox;
-        QProcess writers[2];
-        for (QProcess& writer : writers)
+        const QString gatePath = QString::fromStdString(sandbox.configHome()) + "/gate";
+        QFile gate(gatePath);
+        QVERIFY(gate.open(QIODevice::WriteOnly) && flock(gate.handle(), LOCK_EX) == 0);
+        QProcess writers[4];
+        for (QProcess& writer : writers) {
             writer.start(QStringLiteral(REGISTRY_WRITER),
-                         {&writer == writers ? "a" : "b", "150", "--wait"});
-        for (QProcess& writer : writers)
-            QVERIFY(writer.waitForStarted() && writer.write("go\n") == 3);
+                         {QString(QChar(char16_t(u'a' + (&writer - writers)))), "200", gatePath});
+            QVERIFY(writer.waitForStarted());
+        }
+        QThread::msleep(200); // until every writer waits at the gate
+        flock(gate.handle(), LOCK_UN);
         for (QProcess& writer : writers) {
             QVERIFY(writer.waitForFinished(60000));
             QVERIFY2(writer.exitCode() == 0, writer.readAllStandardError().constData());
-            verifyBurst(writer.readAllStandardOutput(), 150);
+            verifyBurst(writer.readAllStandardOutput(), 200);
         }
         QCOMPARE(sql(sandbox.databasePath(), "PRAGMA integrity_check"), "ok");
         QCOMPARE(sql(sandbox.databasePath(), "SELECT count(*) FROM reg_keys"), "10");
