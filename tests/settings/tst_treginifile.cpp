@@ -209,48 +209,40 @@ void TestTRegIniFile::sections() {
     RegistrySandbox sandbox;
     TRegIniFile store(Base);
     store.WriteText(section.toStdString(), "Filename", text.toStdString());
-    QCOMPARE(RegistrySandbox::value(key.toStdString(), "Filename").bytes, text.toStdString());
+    const auto stored = RegistrySandbox::value(key.toStdString(), "Filename");
+    QCOMPARE(stored.type, uint(platform::RegSz));
+    QCOMPARE(stored.bytes, text.toStdString()); // no terminating zero
     QCOMPARE(store.ReadText(section.toStdString(), "Filename", "index.html"), text.toStdString());
     QCOMPARE(platform::regOpenKeyCount(), 1);
 }
 
 void TestTRegIniFile::failures_data() {
-    QTest::addColumn<bool>("write");     // WriteText, else ReadText
-    QTest::addColumn<QString>("before"); // "value" stored beforehand, or only its "key"
+    QTest::addColumn<bool>("write"); // WriteText, else ReadText
     QTest::addColumn<Operation>("failing");
     QTest::addColumn<QString>("outcome"); // the message raised, else what was read or kept
-    const Operation none = Operation::Count;
     QTest::newRow("read: section key cannot be opened")
-        << false << "value" << Operation::RegOpenKey << "default";
-    QTest::newRow("read: value missing") << false << "key" << none << "default";
+        << false << Operation::RegOpenKey << "default";
     QTest::newRow("read: value cannot be queried")
-        << false << "value" << Operation::RegQueryValue << "default";
+        << false << Operation::RegQueryValue << "default";
     QTest::newRow("read: bytes cannot be read")
-        << false << "value" << Operation::RegReadValue << "Failed to get data for 'Name'";
-    QTest::newRow("write: section key cannot be created")
-        << true << "value" << Operation::RegCreateKey << "Failed to create key 1.0";
+        << false << Operation::RegReadValue << "Failed to get data for 'Name'";
     QTest::newRow("write: section key cannot be opened, skipped")
-        << true << "value" << Operation::RegOpenKey << "old";
-    QTest::newRow("write: value cannot be stored")
-        << true << "value" << Operation::RegSetValue << "Failed to set data for 'Name'";
+        << true << Operation::RegOpenKey << "old";
 }
 
 void TestTRegIniFile::failures() {
     QFETCH(bool, write);
-    QFETCH(QString, before);
     QFETCH(Operation, failing);
     QFETCH(QString, outcome);
     RegistrySandbox sandbox;
-    RegistrySandbox::setValue(Settings, before == "value" ? "Name" : "Other", platform::RegSz,
-                              "old");
+    RegistrySandbox::setValue(Settings, "Name", platform::RegSz, "old");
     TRegIniFile store(Base);
     const platform::RegKey baseKey = store.ActiveHandle();
     std::string read;
     QString error;
     {
         platform::FaultInjector faults;
-        if (failing != Operation::Count)
-            faults.fail(failing, platform::ErrorAccessDenied);
+        faults.fail(failing, platform::ErrorAccessDenied);
         error = raised([&] {
             if (write)
                 store.WriteText("1.0", "Name", "new");
@@ -260,8 +252,6 @@ void TestTRegIniFile::failures() {
     }
     const std::string kept = RegistrySandbox::value(Settings, "Name").bytes;
     QCOMPARE(error.isEmpty() ? QString::fromStdString(write ? kept : read) : error, outcome);
-    if (write) // nothing is written
-        QCOMPARE(kept, std::string("old"));
     // Whatever happened, the base key is active again and the section key released.
     QCOMPARE(store.ActiveHandle(), baseKey);
     QCOMPARE(platform::regOpenKeyCount(), 1);

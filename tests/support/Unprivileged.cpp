@@ -4,7 +4,6 @@
 #include <QDirIterator>
 #include <QFile>
 
-#include <cerrno>
 #include <cstdio>
 
 #include <grp.h>
@@ -15,73 +14,45 @@
 
 namespace testsupport {
 
-namespace {
-
-const passwd* unprivilegedUser() {
-    return ::getpwnam("nobody");
-}
-
-} // namespace
-
 QByteArray runUnprivileged(const std::function<QByteArray()>& body) {
     int pipeFds[2];
-    if (::pipe(pipeFds) != 0)
-        return "<child not started>";
     std::fflush(nullptr);
-    const pid_t child = ::fork();
+    const pid_t child = ::pipe(pipeFds) == 0 ? ::fork() : -1;
+    if (child == 0) {
+        const passwd* user = ::getpwnam("nobody");
+        if (::geteuid() == 0 && (!user || ::setgroups(0, nullptr) != 0 ||
+                                 ::setgid(user->pw_gid) != 0 || ::setuid(user->pw_uid) != 0))
+            ::_exit(3);
+        QFile result;
+        ::_exit(result.open(pipeFds[1], QIODevice::WriteOnly) && result.write(body()) >= 0 &&
+                        result.flush()
+                    ? 0
+                    : 4); // no exit handlers: they belong to the test process
+    }
     if (child < 0)
         return "<child not started>";
-    if (child == 0) {
-        ::close(pipeFds[0]);
-        if (::geteuid() == 0) {
-            const passwd* user = unprivilegedUser();
-            if (!user || ::setgroups(0, nullptr) != 0 || ::setgid(user->pw_gid) != 0 ||
-                ::setuid(user->pw_uid) != 0)
-                ::_exit(3);
-        }
-        const QByteArray result = body();
-        for (qsizetype done = 0; done < result.size();) {
-            const ssize_t written = ::write(pipeFds[1], result.constData() + done,
-                                            static_cast<size_t>(result.size() - done));
-            if (written <= 0)
-                ::_exit(4);
-            done += written;
-        }
-        ::_exit(0); // no exit handlers: they belong to the test process
-    }
     ::close(pipeFds[1]);
-    QByteArray result;
-    char buffer[4096];
-    for (ssize_t got; (got = ::read(pipeFds[0], buffer, sizeof buffer)) != 0;) {
-        if (got > 0)
-            result.append(buffer, got);
-        else if (errno != EINTR)
-            break;
-    }
-    ::close(pipeFds[0]);
+    QFile pipe;
+    const QByteArray result =
+        pipe.open(pipeFds[0], QIODevice::ReadOnly, QFile::AutoCloseHandle) ? pipe.readAll() : "";
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    ::waitpid(child, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return "<child failed with status " + QByteArray::number(status) + ">";
     return result;
 }
 
 void handOver(const QString& path) {
-    const passwd* user = unprivilegedUser();
+    const passwd* user = ::getpwnam("nobody");
     if (::geteuid() != 0 || !user)
         return;
-    const auto give = [&](const QString& entry) {
-        ::lchown(QFile::encodeName(entry).constData(), user->pw_uid, user->pw_gid);
-    };
-    give(path);
     QDirIterator below(path, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                        QDirIterator::Subdirectories);
-    while (below.hasNext())
-        give(below.next());
-    const QString temp = QDir(QDir::tempPath()).canonicalPath();
-    for (QString folder = QFileInfo(path).absolutePath();
-         folder.startsWith(temp + QLatin1Char('/')); folder = QFileInfo(folder).path()) {
+    for (QString entry = path; !entry.isEmpty(); entry = below.hasNext() ? below.next() : "")
+        ::lchown(QFile::encodeName(entry).constData(), user->pw_uid, user->pw_gid);
+    const QString temp = QDir(QDir::tempPath()).canonicalPath() + '/';
+    for (QString folder = QFileInfo(path).absolutePath(); folder.startsWith(temp);
+         folder = QFileInfo(folder).path()) {
         struct stat status;
         const QByteArray name = QFile::encodeName(folder);
         if (::stat(name.constData(), &status) == 0)
