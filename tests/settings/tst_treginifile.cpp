@@ -8,8 +8,6 @@
 
 #include <QElapsedTimer>
 
-#include <optional>
-
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/mount.h>
@@ -41,14 +39,11 @@ QString raised(Call call) {
 void placement(bool save) {
     platform::RegKey key = platform::RegNoKey;
     platform::regCreateKey(platform::RegCurrentUser, Settings, key);
-    for (const char* name : {"WinHeight", "WinLeft", "WinTop", "WinWidth"}) {
-        std::uint32_t type = 0;
-        std::string bytes;
-        if (save)
-            platform::regSetValue(key, name, platform::RegDword, RegistrySandbox::dword(300));
-        else
-            platform::regReadValue(key, name, type, bytes);
-    }
+    std::uint32_t type = 0;
+    std::string bytes = RegistrySandbox::dword(300);
+    for (const char* name : {"WinHeight", "WinLeft", "WinTop", "WinWidth"})
+        save ? platform::regSetValue(key, name, platform::RegDword, bytes)
+             : platform::regReadValue(key, name, type, bytes);
     platform::regCloseKey(key);
 }
 
@@ -56,8 +51,7 @@ void placement(bool save) {
 // might during a session; a fault named "... at exit" arrives then instead.
 void fault(const QString& name, bool atExit, const std::string& home) {
     static sqlite3* lock = nullptr; // another connection, which the registry's must wait for
-    const std::string folder = home + "/pictavo";
-    const std::string file = folder + "/registry.db";
+    const std::string folder = home + "/pictavo", file = folder + "/registry.db";
     if (name == "read-only folder") {
         ::chmod(folder.c_str(), atExit ? 0700 : 0500);
     } else if (name == "read-only file" || name == "unreadable file") {
@@ -74,12 +68,11 @@ void fault(const QString& name, bool atExit, const std::string& home) {
         sqlite3_close(lock);
         lock = nullptr;
     } else if (name.endsWith("at exit") == atExit) {
+        const char* writer = "BEGIN IMMEDIATE";
+        const char* all =
+            "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; SELECT * FROM reg_keys";
         sqlite3_open(file.c_str(), &lock);
-        sqlite3_exec(lock,
-                     atExit ? "BEGIN IMMEDIATE"
-                            : "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; "
-                              "SELECT * FROM reg_keys",
-                     nullptr, nullptr, nullptr);
+        sqlite3_exec(lock, atExit ? writer : all, nullptr, nullptr, nullptr);
     }
 }
 
@@ -91,26 +84,20 @@ QByteArray startAndExit(const QString& faultName = {}, const std::string& home =
     QElapsedTimer clock;
     clock.start();
     placement(false);
-    QByteArray line;
-    {
+    const QByteArray line = [] {
         TRegIniFile store(Base);
-        line = QByteArray::fromStdString(store.ReadText("1.0", "Filename", "index.html")) + "|" +
+        return QByteArray::fromStdString(store.ReadText("1.0", "Filename", "index.html")) + "|" +
                (store.ReadFlag("1.0", "KeepSize", true) ? "1" : "0") + "|";
-    }
+    }();
     const qint64 startUp = clock.restart();
     fault(faultName, true, home);
-    QString error;
-    {
+    const QString error = raised([] {
         TRegIniFile store(Base);
-        error = raised([&] {
-            store.WriteText("1.0", "Filename", "new.html");
-            store.WriteFlag("1.0", "KeepSize", false);
-        });
-    }
+        store.WriteText("1.0", "Filename", "new.html");
+        store.WriteFlag("1.0", "KeepSize", false);
+    });
     placement(true);
     const qint64 exit = clock.elapsed();
-    if (!faultName.isEmpty())
-        qInfo("start-up %lld ms, exit %lld ms", startUp, exit);
     return line + (error.isEmpty() ? QByteArray("written") : error.toUtf8()) +
            (std::max(startUp, exit) > 10000 ? "|slow" : "");
 }
@@ -271,10 +258,8 @@ void TestTRegIniFile::baseKeyUnavailable() {
     QVERIFY(!RegistrySandbox::keyExists(Base));
 }
 
-// Faults of the stored settings, met as a user. Whatever can be read is read, only writing
-// fails, and a run that fell back on defaults never writes them over the stored settings,
-// even once the fault is gone. No run leaves a side file that keeps a later one from writing,
-// and a lock delays start-up or exit by a few seconds at most.
+// Faults met as a user: what can be read is read, only writing fails, defaults never go over
+// the stored settings, no side file stops a later run, and a lock costs seconds at most.
 void TestTRegIniFile::storeUnderFaults_data() {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QByteArray>("firstRun");
@@ -298,11 +283,7 @@ void TestTRegIniFile::storeUnderFaults() {
     const bool fullDisk = fault == "full disk";
     if (fullDisk && (::geteuid() != 0 || ::mount("tmpfs", home.c_str(), "tmpfs", 0, "size=256k")))
         QSKIP("no small file system can be mounted without the superuser");
-    const auto unmount = qScopeGuard([&] {
-        platform::regCloseDatabase();
-        if (fullDisk)
-            ::umount(home.c_str());
-    });
+    const auto unmount = qScopeGuard([&] { fullDisk&& ::umount(home.c_str()); });
     RegistrySandbox::setValue(Settings, "Filename", platform::RegSz, "pics.html");
     RegistrySandbox::setValue(Settings, "KeepSize", platform::RegSz, "0");
     platform::regCloseDatabase();

@@ -50,14 +50,12 @@ void handOver(const QString& path) {
                        QDirIterator::Subdirectories);
     for (QString entry = path; !entry.isEmpty(); entry = below.hasNext() ? below.next() : "")
         ::lchown(QFile::encodeName(entry).constData(), user->pw_uid, user->pw_gid);
+    // Below it, only the test's own temporary folder keeps others out.
     const QString temp = QDir(QDir::tempPath()).canonicalPath() + '/';
-    for (QString folder = QFileInfo(path).absolutePath(); folder.startsWith(temp);
-         folder = QFileInfo(folder).path()) {
-        struct stat status;
-        const QByteArray name = QFile::encodeName(folder);
-        if (::stat(name.constData(), &status) == 0)
-            ::chmod(name.constData(), (status.st_mode & 07777) | 0011);
-    }
+    const QByteArray top = QFile::encodeName(temp + path.mid(temp.size()).section('/', 0, 0));
+    struct stat status;
+    if (path.startsWith(temp) && ::stat(top.constData(), &status) == 0)
+        ::chmod(top.constData(), (status.st_mode & 07777) | 0011);
 }
 
 } // namespace testsupport

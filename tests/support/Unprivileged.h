@@ -7,15 +7,13 @@
 
 namespace testsupport {
 
-// Runs body in a forked child that, when the test runs as the superuser, first becomes
-// nobody:nogroup, so that permissions apply as they do for a user; any other user stays who
-// they are. Returns what body returned, or a text starting with "<child" when the child did
-// not finish. The child shares nothing with the test afterwards, so close databases and other
-// connections first.
+// Runs body in a forked child that first becomes nobody:nogroup when the test runs as the
+// superuser, so that permissions apply as they do for users. Returns what body returned, or
+// "<child ...>" when the child failed. Close database connections before.
 QByteArray runUnprivileged(const std::function<QByteArray()>& body);
 
-// Gives path and everything below it to the user that runUnprivileged runs as, and lets that
-// user pass through the test's temporary folders above it. Does nothing for a normal user.
+// Gives path and everything below it to that user, who may then pass through the test's
+// temporary folder above it. Does nothing for a normal user.
 void handOver(const QString& path);
 
 } // namespace testsupport
