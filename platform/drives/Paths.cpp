@@ -1,5 +1,6 @@
 #include "platform/drives/Paths.h"
 
+#include "platform/drives/DriveLetter.h"
 #include "platform/drives/DriveTable.h"
 #include "platform/drives/HostPaths.h"
 #include "platform/drives/PathParts.h"
@@ -7,7 +8,6 @@
 #include "platform/errors/Faults.h"
 
 #include <array>
-#include <cctype>
 #include <cerrno>
 #include <mutex>
 #include <optional>
@@ -21,10 +21,6 @@ namespace {
 
 bool isSeparator(char c) {
     return c == '\\' || c == '/';
-}
-
-char upper(char c) {
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 }
 
 std::string rootOf(char letter) {
@@ -118,9 +114,9 @@ int resolveLocked(DirectoryState& s, const std::vector<Drive>& drives, std::stri
     std::string_view rest = path;
     std::string base;
     if (path.size() >= 2 && path[1] == ':') {
-        if (!std::isalpha(static_cast<unsigned char>(path[0])))
+        if (!isDriveLetter(path[0]))
             return ErrorInvalidDrive;
-        letter = upper(path[0]);
+        letter = upperDriveLetter(path[0]);
         if (!findDrive(drives, letter))
             return ErrorInvalidDrive;
         rest = path.substr(2);

@@ -1,19 +1,13 @@
 #include "platform/testing/FakeDriveTable.h"
 
+#include "platform/drives/DriveLetter.h"
 #include "platform/drives/HostPaths.h"
 #include "platform/drives/Paths.h"
 
-#include <cctype>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace platform {
-
-namespace {
-char driveLetter(char letter) {
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
-}
-} // namespace
 
 FakeDriveTable::FakeDriveTable()
     : m_previous(DriveTable::install(this))
@@ -34,19 +28,19 @@ FakeDriveTable::~FakeDriveTable() {
 }
 
 void FakeDriveTable::map(char letter, const std::string& hostRoot) {
-    letter = driveLetter(letter);
+    letter = upperDriveLetter(letter);
     m_drives[letter] = Drive{letter, host::normalize(hostRoot), true};
     resetCurrentDirectories();
 }
 
 void FakeDriveTable::mapNotReady(char letter) {
-    letter = driveLetter(letter);
+    letter = upperDriveLetter(letter);
     m_drives[letter] = Drive{letter, "/nonexistent-medium-" + std::string(1, letter), false};
     resetCurrentDirectories();
 }
 
 void FakeDriveTable::unmap(char letter) {
-    m_drives.erase(driveLetter(letter));
+    m_drives.erase(upperDriveLetter(letter));
     resetCurrentDirectories();
 }
 
