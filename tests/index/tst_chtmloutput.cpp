@@ -44,26 +44,19 @@ StringList listOf(const QByteArrayList& names) {
     return list;
 }
 
-// What a browser shows for page text that is pure ASCII: references and entities resolved, a
-// '&' that begins none kept.
+// What a browser shows for pure ASCII page text: references resolved, any other '&' kept.
 QString shown(const QByteArray& text) {
-    QString result;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype end = text.indexOf(';', i);
-        const QByteArray reference = text.mid(i + 1, end - i - 1);
-        if (text[i] != '&' || end < 0 || reference.isEmpty() ||
-            !(QChar::isLetterOrNumber(reference[0]) || reference[0] == '#')) {
-            result += QLatin1Char(text[i]);
-            continue;
-        }
-        const char32_t codePoint = reference.startsWith('#') ? reference.mid(1).toUInt()
-                                   : reference == "amp"      ? U'&'
-                                   : reference == "lt"       ? U'<'
-                                   : reference == "gt"       ? U'>'
-                                   : reference == "quot"     ? U'"'
-                                                             : U'?';
-        result += QString::fromUcs4(&codePoint, 1);
-        i = end;
+    static const QRegularExpression reference("&(#[0-9]+|amp|lt|gt|quot);");
+    QString result = QString::fromLatin1(text);
+    for (auto match = reference.match(result); match.hasMatch();
+         match = reference.match(result, match.capturedStart() + 1)) {
+        const QString name = match.captured(1);
+        const char32_t c = name.startsWith('#') ? name.mid(1).toUInt()
+                           : name == "amp"      ? U'&'
+                           : name == "lt"       ? U'<'
+                           : name == "gt"       ? U'>'
+                                                : U'"';
+        result.replace(match.capturedStart(), match.capturedLength(), QString::fromUcs4(&c, 1));
     }
     return result;
 }
