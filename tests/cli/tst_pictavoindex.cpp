@@ -115,7 +115,6 @@ private slots:
                              "Images.";
         // clang-format off
         QTest::newRow("height without width") << QStringList{"--height", "80", "PICS"} << 1 << size;
-        QTest::newRow("width out of range") << QStringList{"--height", "8", "--width=10000", "PICS"} << 1 << size;
         QTest::newRow("empty directory argument") << QStringList{""} << 1 << "Please select a directory to search in and try again.";
         QTest::newRow("no pictures") << QStringList{"PICS/empty"} << 1 << none;
         QTest::newRow("missing directory") << QStringList{"PICS/missing"} << 1
