@@ -1,4 +1,5 @@
 #include "platform/shell/HostShell.h"
+#include "platform/shell/StartDetached.h"
 #include "platform/testing/FakeDriveTable.h"
 
 #include "tests/support/TestEnvironment.h"
@@ -45,6 +46,16 @@ private slots:
         QFile log(m_log);
         QVERIFY(log.open(QIODevice::ReadOnly));
         QCOMPARE(log.readAll(), expected.replace("ROOT", QFile::encodeName(m_root.path())));
+    }
+
+    // An added entry replaces the inherited one of the same name.
+    void addedEnvironmentReplacesInherited() {
+        QFile::remove(m_log);
+        const QString other = m_root.filePath("other");
+        QVERIFY(startDetached("xdg-open", {"x"},
+                              {"PICTAVO_STUB_LOG=" + QFile::encodeName(other).toStdString()}));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(other), 30000);
+        QVERIFY(!QFile::exists(m_log));
     }
 
 private:
