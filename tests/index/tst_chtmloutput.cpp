@@ -97,11 +97,6 @@ private slots:
         QTest::newRow("ampersand before a reference's start") << QByteArrayList{"&amp;.jpg", "a&1&#&.gif"} << 0 << 0
             << "<tr>|" + cell("&amp;amp;.jpg", "&amp;amp;.jpg", "&amp;amp;") + "|"
                + cell("a&amp;1&amp;#&.gif", "a&amp;1&amp;%23&.gif", "a&amp;1&amp;#&") + "|</tr>";
-        // A page without a declared character set must not leave UTF-8 to the browser's guess.
-        QTest::newRow("non-ASCII as references, C1 controls as U+FFFD, encoded in SRC")
-            << QByteArrayList{"\xc3\x9c" "ber \xe5\x86\x99\xf0\x9f\x98\x80\xc2\x80.JPG"} << 0 << 0
-            << "<tr>|" + cell("&#220;ber &#20889;&#128512;&#65533;.JPG", "%C3%9Cber %E5%86%99%F0%9F%98%80%C2%80.JPG",
-                              "&#220;ber &#20889;&#128512;&#65533;") + "|</tr>";
         QTest::newRow("bytes that are no UTF-8 stay in text") << QByteArrayList{"\xe9t\xe9 \xc3(\xed\xa0\x80.gif"} << 0 << 0
             << "<tr>|" + cell("\xe9t\xe9 \xc3(\xed\xa0\x80.gif", "%E9t%E9 %C3(%ED%A0%80.gif", "\xe9t\xe9 \xc3(\xed\xa0\x80") + "|</tr>";
         // clang-format on
@@ -131,15 +126,15 @@ private slots:
     void captionsAndLinksReadAsTheNames() {
         const QStringList prefixes{"", "&", "a&b", "<\"&#", "%?&x "};
         QStringList names;
+        StringList files;
         for (char32_t codePoint = 0x80; codePoint <= 0x10FFFF;
              codePoint += codePoint < 0x300 ? 1 : 251) {
-            if (codePoint < 0xD800 || codePoint > 0xDFFF)
-                names << prefixes[names.size() % prefixes.size()] +
-                             QString::fromUcs4(&codePoint, 1) + ".jpg";
+            if (codePoint >= 0xD800 && codePoint <= 0xDFFF)
+                continue;
+            names << prefixes[names.size() % prefixes.size()] + QString::fromUcs4(&codePoint, 1) +
+                         ".jpg";
+            files.append(names.back().toStdString());
         }
-        StringList files;
-        for (const QString& name : names)
-            files.append(name.toStdString());
         CHTMLOutput output;
         output.Files = &files;
         const QByteArray table = QByteArray::fromStdString(output.BuildTable());

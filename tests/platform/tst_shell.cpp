@@ -7,8 +7,6 @@
 #include <QCoreApplication>
 #include <QFile>
 
-#include <sys/stat.h>
-
 using namespace platform;
 
 // The host's shell hands names to the processes it starts as bytes. Stand-ins for the
@@ -27,7 +25,7 @@ private slots:
 
     void namesTravelAsBytes_data() {
         QTest::addColumn<bool>("help");
-        QTest::addColumn<QByteArray>("expected"); // after the folder "caf\xe9" of C:
+        QTest::addColumn<QByteArray>("expected");
         QTest::newRow("open") << false << QByteArray("xdg-open\nROOT/caf\xe9/index.html\n");
         QTest::newRow("help") << true
                               << QByteArray("pictavo-help\nROOT/caf\xe9/Pictavo.hlp\n1\n10000\n");
