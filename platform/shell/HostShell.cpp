@@ -3,30 +3,18 @@
 #include "platform/drives/HostPaths.h"
 #include "platform/drives/Paths.h"
 #include "platform/errors/Faults.h"
-
-#include <QCoreApplication>
-#include <QFile>
-#include <QProcess>
-#include <QStringList>
+#include "platform/shell/StartDetached.h"
 
 #include <chrono>
-#include <climits>
 #include <string>
-#include <unistd.h>
 
 namespace platform {
 
 namespace {
 
 std::string executableFolder() {
-    if (QCoreApplication::instance())
-        return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
-    std::string self(PATH_MAX, '\0');
-    const ssize_t length = readlink("/proc/self/exe", self.data(), self.size());
-    if (length <= 0 || static_cast<std::size_t>(length) >= self.size())
-        return {};
-    self.resize(static_cast<std::size_t>(length));
-    return host::parentOf(self);
+    const std::string self = host::readLink("/proc/self/exe");
+    return self.empty() ? std::string() : host::parentOf(self);
 }
 
 } // namespace
@@ -37,8 +25,7 @@ bool HostShell::open(std::string_view drivePath) {
     std::string hostPath;
     if (toHostPath(drivePath, hostPath))
         return false;
-    return QProcess::startDetached(QStringLiteral("xdg-open"),
-                                   {QFile::decodeName(QByteArray::fromStdString(hostPath))});
+    return startDetached("xdg-open", {hostPath});
 }
 
 bool HostShell::winHelp(std::string_view helpFile, std::uint16_t command, std::uint32_t data) {
@@ -48,19 +35,14 @@ bool HostShell::winHelp(std::string_view helpFile, std::uint16_t command, std::u
     const std::string folder = executableFolder();
     if (folder.empty())
         return false;
-    QProcess viewer;
-    viewer.setProgram(QFile::decodeName(QByteArray::fromStdString(folder + "/pictavo-help")));
-    viewer.setArguments({QFile::decodeName(QByteArray::fromStdString(hostPath)),
-                         QString::number(command), QString::number(data)});
     // Two viewers started in quick succession may reach the running one in either order;
     // the moment of the request tells it which came last.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("PICTAVO_HELP_MADE_AT"),
-                       QString::number(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                           std::chrono::steady_clock::now().time_since_epoch())
-                                           .count()));
-    viewer.setProcessEnvironment(environment);
-    return viewer.startDetached();
+    const auto madeAt = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+    return startDetached(folder + "/pictavo-help",
+                         {hostPath, std::to_string(command), std::to_string(data)},
+                         {"PICTAVO_HELP_MADE_AT=" + std::to_string(madeAt)});
 }
 
 } // namespace platform

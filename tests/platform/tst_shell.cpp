@@ -1,0 +1,65 @@
+#include "platform/shell/HostShell.h"
+#include "platform/shell/StartDetached.h"
+#include "platform/testing/FakeDriveTable.h"
+
+#include "tests/support/TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+using namespace platform;
+
+// The host's shell hands names to the processes it starts as bytes. Stand-ins for the
+// desktop's opener and the help viewer sit beside this test (tests/CMakeLists.txt).
+class TestShell : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_root.isValid());
+        qputenv("PATH",
+                QFile::encodeName(QCoreApplication::applicationDirPath()) + ":" + qgetenv("PATH"));
+        m_log = m_root.filePath("log");
+        qputenv("PICTAVO_STUB_LOG", QFile::encodeName(m_log));
+    }
+
+    void namesTravelAsBytes_data() {
+        QTest::addColumn<bool>("help");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("open") << false << QByteArray("xdg-open\nROOT/caf\xe9/index.html\n");
+        QTest::newRow("help") << true
+                              << QByteArray("pictavo-help\nROOT/caf\xe9/Pictavo.hlp\n1\n10000\n");
+    }
+
+    void namesTravelAsBytes() {
+        QFETCH(bool, help);
+        QFETCH(QByteArray, expected);
+        QFile::remove(m_log);
+        FakeDriveTable drives;
+        drives.map('C', QFile::encodeName(m_root.path()).toStdString());
+        HostShell shell;
+        QVERIFY(help ? shell.winHelp("C:\\caf\xe9\\Pictavo.hlp", 1, 10000)
+                     : shell.open("C:\\caf\xe9\\index.html"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_log), 30000);
+        QFile log(m_log);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.readAll(), expected.replace("ROOT", QFile::encodeName(m_root.path())));
+    }
+
+    // An added entry replaces the inherited one of the same name.
+    void addedEnvironmentReplacesInherited() {
+        QFile::remove(m_log);
+        const QString other = m_root.filePath("other");
+        QVERIFY(startDetached("xdg-open", {"x"},
+                              {"PICTAVO_STUB_LOG=" + QFile::encodeName(other).toStdString()}));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(other), 30000);
+        QVERIFY(!QFile::exists(m_log));
+    }
+
+private:
+    QTemporaryDir m_root;
+    QString m_log;
+};
+
+PICTAVO_TEST_MAIN(TestShell, QCoreApplication)
+#include "tst_shell.moc"
