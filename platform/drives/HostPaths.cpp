@@ -88,4 +88,8 @@ std::string readLink(const std::string& path) {
     }
 }
 
+std::string executablePath() {
+    return readLink("/proc/self/exe");
+}
+
 } // namespace platform::host
