@@ -99,7 +99,8 @@ TApplication* TApplication::instance() {
 std::string TApplication::HelpFileBesideExecutable() {
     const std::string executable = platform::toDrivePath(platform::host::executablePath());
     const auto end = executable.find_last_of("\\:");
-    const std::string folder = end == std::string::npos ? std::string() : executable.substr(0, end + 1);
+    const std::string folder =
+        end == std::string::npos ? std::string() : executable.substr(0, end + 1);
     return folder + "Pictavo.hlp";
 }
 
