@@ -104,6 +104,14 @@ std::string TApplication::HelpFileBesideExecutable() {
     return folder + "Pictavo.hlp";
 }
 
+void TApplication::setMainForm(QWidget* form) {
+    if (m_mainForm)
+        m_mainForm->removeEventFilter(this);
+    m_mainForm = form;
+    if (m_mainForm)
+        m_mainForm->installEventFilter(this);
+}
+
 void TApplication::SetApplicationHint(const std::string& hint) {
     if (hint == m_hint)
         return;
@@ -236,6 +244,14 @@ bool TApplication::HelpForKey(QObject* receiver) {
 
 bool TApplication::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
+    case QEvent::Close:
+        // The window stays on screen until the loop takes the request; nothing is saved yet.
+        if (watched == m_mainForm && !QuitMonitor::terminated()) {
+            event->ignore();
+            PostQuitRequest();
+            return true;
+        }
+        break;
     case QEvent::KeyPress: {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() != Qt::Key_F1)

@@ -40,9 +40,10 @@ public:
     void SetApplicationHint(const std::string& hint);
     void setOnHint(HintHandler handler) { m_onHint = std::move(handler); }
 
-    // The window that Run shows and, once the loop has ended, hides and destroys.
+    // The window that Run shows and, once the loop has ended, hides and destroys. Closing it
+    // by any means asks nothing and posts the quit request.
     QWidget* MainForm() const { return m_mainForm; }
-    void setMainForm(QWidget* form) { m_mainForm = form; }
+    void setMainForm(QWidget* form);
 
     // Shows the main form, runs the event loop until the quit request, then runs the exit
     // sequence: the form is hidden and destroyed (its destructor saves what it keeps).

@@ -2,7 +2,6 @@
 
 #include "app/ErrorGuard.h"
 #include "app/HelpRequest.h"
-#include "app/QuitMonitor.h"
 #include "app/RunModal.h"
 #include "app/TApplication.h"
 #include "index/Feedback.h"
@@ -16,7 +15,6 @@
 #include "ui/TypingLimit.h"
 #include "ui_MainWindowUnit.h"
 
-#include <QCloseEvent>
 #include <QKeyEvent>
 
 namespace {
@@ -241,12 +239,4 @@ void TMainWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QMainWindow::keyPressEvent(event);
-}
-
-void TMainWindow::closeEvent(QCloseEvent* event) {
-    // Closing asks nothing; the window stays until the event loop takes the quit request.
-    if (!QuitMonitor::terminated()) {
-        event->ignore();
-        TApplication::PostQuitRequest();
-    }
 }

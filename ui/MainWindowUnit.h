@@ -43,7 +43,6 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     // Steps of FormCreate that read the settings and enter the stored directory.
