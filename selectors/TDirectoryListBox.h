@@ -98,6 +98,8 @@ private:
     bool m_created = false;
     bool m_itemHeightStored = false;
     int m_itemHeight = 16;
+    int m_currentItem = 0;
+    int m_filling = 0; // the program, not the user, is moving the selection
     TDriveComboBox* m_driveLink = nullptr;
     DirectoryItemModel* m_model;
     std::array<QPixmap, 3> m_images;
