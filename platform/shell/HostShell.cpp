@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <chrono>
 #include <climits>
 #include <string>
 #include <unistd.h>
@@ -47,9 +48,19 @@ bool HostShell::winHelp(std::string_view helpFile, std::uint16_t command, std::u
     const std::string folder = executableFolder();
     if (folder.empty())
         return false;
-    const QString viewer = QFile::decodeName(QByteArray::fromStdString(folder + "/pictavo-help"));
-    return QProcess::startDetached(viewer, {QFile::decodeName(QByteArray::fromStdString(hostPath)),
-                                            QString::number(command), QString::number(data)});
+    QProcess viewer;
+    viewer.setProgram(QFile::decodeName(QByteArray::fromStdString(folder + "/pictavo-help")));
+    viewer.setArguments({QFile::decodeName(QByteArray::fromStdString(hostPath)),
+                         QString::number(command), QString::number(data)});
+    // Two viewers started in quick succession may reach the running one in either order;
+    // the moment of the request tells it which came last.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PICTAVO_HELP_MADE_AT"),
+                       QString::number(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                           std::chrono::steady_clock::now().time_since_epoch())
+                                           .count()));
+    viewer.setProcessEnvironment(environment);
+    return viewer.startDetached();
 }
 
 } // namespace platform

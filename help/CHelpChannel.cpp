@@ -1,0 +1,109 @@
+#include "help/CHelpChannel.h"
+
+#include <QDataStream>
+#include <QDeadlineTimer>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QVariant>
+
+namespace {
+
+// Generous: the machine may be busy, and a viewer that has accepted the request is about to
+// show it. A viewer that does not answer in time is taken for gone.
+constexpr int ConnectTimeout = 5000;
+constexpr int AnswerTimeout = 30000;
+constexpr quint32 MaxFrame = 1 << 20;
+
+QByteArray frame(const QByteArray& payload) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << payload;
+    return bytes;
+}
+
+// One length-prefixed payload from the start of `buffer`, removed from it; false while it
+// is incomplete. A length beyond any request marks the stream as damaged.
+bool takeFrame(QByteArray& buffer, QByteArray& payload, bool& damaged) {
+    if (buffer.size() < 4)
+        return false;
+    QDataStream in(buffer);
+    quint32 length = 0;
+    in >> length;
+    if (length > MaxFrame && length != 0xFFFFFFFF) {
+        damaged = true;
+        return false;
+    }
+    const qsizetype total = 4 + (length == 0xFFFFFFFF ? 0 : qsizetype(length));
+    if (buffer.size() < total)
+        return false;
+    payload = buffer.mid(4, total - 4);
+    buffer.remove(0, total);
+    return true;
+}
+
+} // namespace
+
+QString CHelpChannel::serverPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
+           QStringLiteral("/pictavo-help");
+}
+
+QString CHelpChannel::lockPath() {
+    return serverPath() + QStringLiteral(".lock");
+}
+
+bool CHelpChannel::deliver(const HelpCall& call, QString& answer, const QString& path) {
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    if (!socket.waitForConnected(ConnectTimeout))
+        return false;
+    socket.write(frame(call.serialized()));
+    QByteArray buffer;
+    QByteArray payload;
+    bool damaged = false;
+    const QDeadlineTimer deadline(AnswerTimeout);
+    while (!takeFrame(buffer, payload, damaged)) {
+        if (damaged || deadline.hasExpired() ||
+            (!socket.waitForReadyRead(int(deadline.remainingTime())) && !socket.bytesAvailable()))
+            return false;
+        buffer += socket.readAll();
+    }
+    answer = QString::fromUtf8(payload);
+    return true;
+}
+
+CHelpChannel::CHelpChannel(Handler handler, QObject* parent)
+    : QObject(parent)
+    , m_handler(std::move(handler))
+    , m_server(new QLocalServer(this)) {
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] { read(socket); });
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            read(socket);
+        }
+    });
+}
+
+bool CHelpChannel::listen(const QString& path) {
+    QLocalServer::removeServer(path);
+    return m_server->listen(path);
+}
+
+void CHelpChannel::read(QLocalSocket* socket) {
+    QByteArray buffer = socket->property("buffer").toByteArray() + socket->readAll();
+    QByteArray payload;
+    bool damaged = false;
+    if (!takeFrame(buffer, payload, damaged)) {
+        if (damaged)
+            socket->abort();
+        else
+            socket->setProperty("buffer", buffer);
+        return;
+    }
+    socket->setProperty("buffer", QVariant());
+    socket->write(frame(m_handler(HelpCall::deserialized(payload)).toUtf8()));
+    socket->disconnectFromServer();
+}

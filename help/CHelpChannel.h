@@ -1,0 +1,38 @@
+#pragma once
+
+#include "help/HelpCall.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QLocalServer;
+class QLocalSocket;
+
+// The one viewer of a user session: the running viewer listens on a local socket in the
+// user's runtime folder; a later pictavo-help hands its request over and prints the answer.
+class CHelpChannel : public QObject {
+    Q_OBJECT
+
+public:
+    using Handler = std::function<QString(const HelpCall&)>;
+
+    static QString serverPath();
+    // Held while deciding who is the viewer, so two viewers never start side by side.
+    static QString lockPath();
+
+    // Hands the call to the viewer listening at `path` and waits for its answer; false when
+    // no viewer answers there. Needs no event loop.
+    static bool deliver(const HelpCall& call, QString& answer, const QString& path = serverPath());
+
+    explicit CHelpChannel(Handler handler, QObject* parent = nullptr);
+    // Takes over `path`, also from a viewer that ended without removing it.
+    bool listen(const QString& path = serverPath());
+
+private:
+    void read(QLocalSocket* socket);
+
+    Handler m_handler;
+    QLocalServer* m_server;
+};

@@ -1,0 +1,73 @@
+#include "help/THelpPopup.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int TextWidth = 320;
+constexpr int PointerGap = 12;
+} // namespace
+
+THelpPopup::THelpPopup(QWidget* parent)
+    : QFrame(parent, Qt::Popup | Qt::FramelessWindowHint)
+    , m_text(new QLabel(this)) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
+    setBackgroundRole(QPalette::ToolTipBase);
+    setForegroundRole(QPalette::ToolTipText);
+    setAutoFillBackground(true);
+    m_text->setWordWrap(true);
+    m_text->setTextFormat(Qt::RichText);
+    m_text->setTextInteractionFlags(Qt::NoTextInteraction);
+    m_text->setForegroundRole(QPalette::ToolTipText);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 8, 10, 8);
+    layout->addWidget(m_text);
+}
+
+void THelpPopup::showAt(const QPoint& pointer, const QString& html) {
+    // A heading sized for the window would crowd the small pop-up; a label cannot restyle it.
+    static const QRegularExpression heading(QStringLiteral("<h[1-3][^>]*>(.*?)</h[1-3]>"),
+                                            QRegularExpression::CaseInsensitiveOption |
+                                                QRegularExpression::DotMatchesEverythingOption);
+    m_text->setText(QString(html).replace(
+        heading, QStringLiteral("<p style=\"margin-bottom: 4px\"><b>\\1</b></p>")));
+    m_text->setFixedWidth(TextWidth);
+    adjustSize();
+
+    const QScreen* screen = QGuiApplication::screenAt(pointer);
+    const QRect area = (screen ? screen : QGuiApplication::primaryScreen())->availableGeometry();
+    QPoint topLeft(pointer.x() - width() / 2, pointer.y() + PointerGap);
+    if (topLeft.y() + height() > area.bottom())
+        topLeft.setY(pointer.y() - PointerGap - height());
+    topLeft.setX(qBound(area.left(), topLeft.x(), qMax(area.left(), area.right() - width())));
+    topLeft.setY(qBound(area.top(), topLeft.y(), qMax(area.top(), area.bottom() - height())));
+    move(topLeft);
+    show();
+    raise();
+    activateWindow();
+}
+
+QString THelpPopup::text() const {
+    QTextDocument document;
+    document.setHtml(m_text->text());
+    return document.toPlainText().trimmed();
+}
+
+void THelpPopup::mousePressEvent(QMouseEvent*) {
+    close();
+}
+
+void THelpPopup::keyPressEvent(QKeyEvent*) {
+    close();
+}
+
+void THelpPopup::hideEvent(QHideEvent* event) {
+    QFrame::hideEvent(event);
+    emit hidden();
+}

@@ -1,0 +1,163 @@
+#include "help/THelpWindow.h"
+
+#include "settings/TPersWindow.h"
+#include "ui_THelpWindow.h"
+
+#include <QDesktopServices>
+#include <QHideEvent>
+#include <QStyle>
+#include <QTextBrowser>
+#include <QUrl>
+
+namespace {
+
+const QString DefaultTitle = QStringLiteral("Pictavo Help");
+const QString TopicPrefix = QStringLiteral("topic-");
+
+// Only in force where the help file brings no style sheet of its own.
+const QString FallbackStyle = QStringLiteral("body { margin: 8px; } h1 { font-size: x-large; }");
+
+} // namespace
+
+THelpWindow::THelpWindow(QWidget* parent)
+    : QMainWindow(parent)
+    , m_ui(std::make_unique<Ui::THelpWindow>()) {
+    m_ui->setupUi(this);
+    m_persWindow = new TPersWindow(this);
+    m_persWindow->setRegPath("Software\\Zelmar Inc.\\Pictavo\\1.0\\Help");
+    m_persWindow->setRgNameHeight("WinHeight");
+    m_persWindow->setRgNameWidth("WinWidth");
+    // The window manager places it; only its size is the user's.
+    for (auto setter : {&TPersWindow::setSetLeft, &TPersWindow::setSetTop,
+                        &TPersWindow::setSaveLeft, &TPersWindow::setSaveTop})
+        (m_persWindow->*setter)(false);
+    m_persWindow->Loaded();
+
+    m_ui->actContents->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    m_ui->actBack->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+    m_ui->actForward->setIcon(style()->standardIcon(QStyle::SP_ArrowForward));
+    m_ui->actContents->setShortcuts(
+        {QKeySequence(Qt::ALT | Qt::Key_Home), QKeySequence(Qt::Key_F1)});
+    m_ui->actBack->setShortcuts(
+        {QKeySequence(QKeySequence::Back), QKeySequence(Qt::Key_Backspace)});
+    m_ui->actForward->setShortcuts(QKeySequence::Forward);
+    auto* close = new QAction(this);
+    close->setShortcuts({QKeySequence(QKeySequence::Close), QKeySequence(Qt::Key_Escape)});
+    addAction(close);
+
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    connect(m_ui->actContents, &QAction::triggered, this, [this] {
+        if (m_position >= 0)
+            showTopic(m_history[m_position].file, QStringLiteral("contents"));
+    });
+    connect(m_ui->actBack, &QAction::triggered, this, [this] { goTo(m_position - 1); });
+    connect(m_ui->actForward, &QAction::triggered, this, [this] { goTo(m_position + 1); });
+    connect(m_ui->Topic, &QTextBrowser::anchorClicked, this, &THelpWindow::followLink);
+    m_ui->Topic->document()->setDocumentMargin(12);
+    m_ui->Topic->setFocus();
+    display();
+}
+
+THelpWindow::~THelpWindow() = default;
+
+bool THelpWindow::showTopic(std::shared_ptr<const CHelpFile> file, const QString& key,
+                            const QString& missingText) {
+    Page page{file, key, QString()};
+    if (!file || !file->isValid())
+        page.message = file ? file->error() : QString();
+    else if (!file->contains(key))
+        page.message =
+            !missingText.isEmpty() ? missingText
+            : key == QLatin1String("contents")
+                ? QStringLiteral("This help file has no contents.")
+                : QStringLiteral("There is no help topic \"%1\" in this help file.").arg(key);
+    if (!page.message.isEmpty())
+        page.key.clear();
+    const bool found = page.message.isEmpty();
+    push(std::move(page));
+    return found;
+}
+
+void THelpWindow::showMessage(const QString& text) {
+    push(Page{nullptr, QString(), text});
+}
+
+QString THelpWindow::currentKey() const {
+    return m_position >= 0 ? m_history[m_position].key : QString();
+}
+
+QString THelpWindow::currentMessage() const {
+    return m_position >= 0 ? m_history[m_position].message : QString();
+}
+
+QString THelpWindow::currentText() const {
+    return m_ui->Topic->toPlainText();
+}
+
+void THelpWindow::hideEvent(QHideEvent* event) {
+    QMainWindow::hideEvent(event);
+    if (!event->spontaneous())
+        emit hidden();
+}
+
+void THelpWindow::push(Page page) {
+    // Showing the page that is already on screen adds no step Back would have to undo.
+    if (m_position >= 0) {
+        const Page& current = m_history[m_position];
+        if (current.file && page.file && current.file->path() == page.file->path() &&
+            current.key == page.key && current.message == page.message) {
+            m_history[m_position] = std::move(page);
+            display();
+            return;
+        }
+    }
+    m_history.resize(static_cast<std::size_t>(m_position + 1));
+    m_history.push_back(std::move(page));
+    m_position = static_cast<int>(m_history.size()) - 1;
+    display();
+}
+
+void THelpWindow::goTo(int position) {
+    if (position < 0 || position >= static_cast<int>(m_history.size()))
+        return;
+    m_position = position;
+    display();
+}
+
+void THelpWindow::display() {
+    const Page* page = m_position >= 0 ? &m_history[m_position] : nullptr;
+    const CHelpFile* file =
+        page && page->file && page->file->isValid() ? page->file.get() : nullptr;
+    const bool hasContents = file && file->contains(QStringLiteral("contents"));
+    QString title = file && !file->title().isEmpty() ? file->title() : DefaultTitle;
+    QString html;
+    if (page && page->message.isEmpty()) {
+        html = file->topicHtml(page->key);
+        const QString topicTitle = file->topicTitle(page->key);
+        if (!topicTitle.isEmpty() && page->key != QLatin1String("contents"))
+            title = topicTitle + QStringLiteral(" \u2014 ") + title;
+    } else if (page) {
+        html = QStringLiteral("<h1>Help is not available</h1><p>%1</p>")
+                   .arg(page->message.toHtmlEscaped());
+        if (hasContents)
+            html += QStringLiteral("<p><a href=\"#topic-contents\">Show the contents</a></p>");
+    }
+    m_ui->Topic->document()->setDefaultStyleSheet(
+        file && !file->styleSheet().isEmpty() ? file->styleSheet() : FallbackStyle);
+    m_ui->Topic->setHtml(html);
+    setWindowTitle(title);
+    m_ui->actContents->setEnabled(hasContents);
+    m_ui->actBack->setEnabled(m_position > 0);
+    m_ui->actForward->setEnabled(m_position + 1 < static_cast<int>(m_history.size()));
+}
+
+void THelpWindow::followLink(const QUrl& link) {
+    if (link.scheme().isEmpty() && link.path().isEmpty() &&
+        link.fragment().startsWith(TopicPrefix)) {
+        if (m_position >= 0)
+            showTopic(m_history[m_position].file, link.fragment().mid(TopicPrefix.size()));
+        return;
+    }
+    if (link.scheme() == QLatin1String("http") || link.scheme() == QLatin1String("https"))
+        QDesktopServices::openUrl(link);
+}

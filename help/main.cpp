@@ -1,0 +1,71 @@
+#include "help/CHelpChannel.h"
+#include "help/CHelpViewer.h"
+#include "help/HelpCall.h"
+#include "resources/ProgramIcon.h"
+
+#include <QApplication>
+#include <QLockFile>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* Usage =
+    "Usage: pictavo-help FILE COMMAND DATA\n"
+    "Shows Pictavo's help: FILE is the help file, COMMAND 3 shows its contents, 1 the topic\n"
+    "with the help context DATA, 8 that topic as a small pop-up at the pointer, and 2 closes\n"
+    "the viewer. A viewer that is already running shows the request itself.\n";
+
+// The program that asks for help stamps the moment of the request, so that requests started
+// in quick succession are shown in the order they were made; by hand, it is now.
+qint64 requestTime() {
+    const QByteArray stamp = qgetenv("PICTAVO_HELP_MADE_AT");
+    bool valid = false;
+    const qint64 madeAt = stamp.toLongLong(&valid);
+    if (valid && madeAt > 0)
+        return madeAt;
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const HelpCall call =
+        HelpCall::fromArguments(std::vector<std::string>(argv + 1, argv + argc), requestTime());
+    if (call.usage) {
+        std::fputs(Usage, stdout);
+        return EXIT_SUCCESS;
+    }
+    const int status = call.error.isEmpty() ? EXIT_SUCCESS : 2;
+    if (status != EXIT_SUCCESS)
+        std::fprintf(stderr, "pictavo-help: %s\n%s", qPrintable(call.error), Usage);
+
+    QLockFile lock(CHelpChannel::lockPath());
+    // Without the lock the worst case is a second viewer, which is still better than none.
+    lock.tryLock(20000);
+    QString answer;
+    if (CHelpChannel::deliver(call, answer)) {
+        std::printf("%s\n", qPrintable(answer));
+        return status;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(ProgramIcon());
+    CHelpViewer viewer;
+    CHelpChannel channel([&viewer](const HelpCall& next) { return viewer.handle(next); });
+    channel.listen();
+    lock.unlock();
+    QObject::connect(&viewer, &CHelpViewer::finished, &app, &QCoreApplication::quit);
+    viewer.handle(call);
+    if (!viewer.isShowingAnything())
+        return status;
+    app.exec();
+    return status;
+}

@@ -1,0 +1,85 @@
+#include "help/CHelpChannel.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+
+namespace {
+
+const QString HelpFile = QStringLiteral(PICTAVO_HELP_FILE);
+
+void start(QProcess& process, qint64 madeAt, const QStringList& arguments) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("PICTAVO_HELP_MADE_AT", QString::number(madeAt));
+    process.setProcessEnvironment(environment);
+    process.start(PICTAVO_HELP_BINARY, arguments);
+}
+
+} // namespace
+
+// pictavo-help as the program starts it: the first one becomes the viewer, every later one
+// hands its request over, and the viewer answers in the order the requests were made.
+class TestPictavoHelp : public QObject {
+    Q_OBJECT
+
+private slots:
+    void laterRequestsReachTheViewer();
+    void twoFirstRequestsMakeOneViewer();
+};
+
+void TestPictavoHelp::laterRequestsReachTheViewer() {
+    QProcess viewer;
+    start(viewer, 100, {HelpFile, "1", "1000"});
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(CHelpChannel::serverPath()), 30000);
+
+    struct Step {
+        qint64 madeAt;
+        QStringList arguments;
+        int exitCode;
+        QString answer;
+    };
+    const QString missing = QDir::temp().filePath("no-such-folder/Pictavo.hlp");
+    // clang-format off
+    const Step steps[] = {
+        {200, {HelpFile, "8", "10600"}, 0, "pop-up 10600"},
+        {150, {HelpFile, "3", "0"}, 0, "ignored: a later request is shown"},
+        {300, {missing, "1", "1000"}, 0, "message: The help file \"" + missing + "\" was not found."},
+        {400, {HelpFile, "1"}, 2, "message: expected a help file, a command and its data, got 2 argument(s)"},
+        {500, {HelpFile, "3", "0"}, 0, "topic contents"},
+        {600, {HelpFile, "2", "0"}, 0, "closed"},
+    };
+    // clang-format on
+    for (const Step& step : steps) {
+        QProcess request;
+        start(request, step.madeAt, step.arguments);
+        QVERIFY(request.waitForFinished(60000));
+        QCOMPARE(request.exitCode(), step.exitCode);
+        QCOMPARE(QString::fromUtf8(request.readAllStandardOutput()).trimmed(), step.answer);
+    }
+    QVERIFY(viewer.waitForFinished(30000));
+    QCOMPARE(viewer.exitCode(), 0);
+    QVERIFY(!QFile::exists(CHelpChannel::serverPath()));
+}
+
+void TestPictavoHelp::twoFirstRequestsMakeOneViewer() {
+    QProcess first;
+    QProcess second;
+    start(first, 10, {HelpFile, "3", "0"});
+    start(second, 20, {HelpFile, "8", "10000"});
+    QTRY_VERIFY_WITH_TIMEOUT(
+        first.state() == QProcess::NotRunning || second.state() == QProcess::NotRunning, 60000);
+    QProcess& client = first.state() == QProcess::NotRunning ? first : second;
+    QProcess& viewer = &client == &first ? second : first;
+    // Whichever became the viewer, the pop-up asked for last is what the user sees.
+    const QString answer = QString::fromUtf8(client.readAllStandardOutput()).trimmed();
+    QCOMPARE(answer, &client == &first ? "ignored: a later request is shown" : "pop-up 10000");
+    QCOMPARE(viewer.state(), QProcess::Running);
+
+    QProcess close;
+    start(close, 30, {HelpFile, "2", "0"});
+    QVERIFY(close.waitForFinished(60000));
+    QVERIFY(viewer.waitForFinished(30000));
+}
+
+PICTAVO_TEST_MAIN(TestPictavoHelp, QCoreApplication)
+#include "tst_pictavohelp.moc"
