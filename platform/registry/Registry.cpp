@@ -68,6 +68,12 @@ int prepare(Operation operation, RegKey key, std::int64_t& keyId) {
     return keyIdOf(key, keyId);
 }
 
+// Whatever ended the call, it was not a lock held for too long.
+int settled(int status) {
+    RegistryDatabase::instance().noteOutcome(status);
+    return status;
+}
+
 int openKey(Operation operation, RegKey parent, std::string_view path, bool create, RegKey& key) {
     key = RegNoKey;
     std::int64_t parentId = 0;
@@ -79,7 +85,8 @@ int openKey(Operation operation, RegKey parent, std::string_view path, bool crea
             return ErrorInvalidName;
     }
     std::int64_t keyId = 0;
-    if (const int status = RegistryDatabase::instance().findKey(parentId, levels, create, keyId))
+    if (const int status =
+            settled(RegistryDatabase::instance().findKey(parentId, levels, create, keyId)))
         return status;
     key = newHandle(keyId);
     return NoError;
@@ -101,7 +108,7 @@ int regQueryValue(RegKey key, std::string_view name, std::uint32_t& type, std::s
         return status;
     if (!isValidName(name))
         return ErrorInvalidName;
-    return RegistryDatabase::instance().queryValue(keyId, name, type, size);
+    return settled(RegistryDatabase::instance().queryValue(keyId, name, type, size));
 }
 
 int regReadValue(RegKey key, std::string_view name, std::uint32_t& type, std::string& data) {
@@ -110,7 +117,7 @@ int regReadValue(RegKey key, std::string_view name, std::uint32_t& type, std::st
         return status;
     if (!isValidName(name))
         return ErrorInvalidName;
-    return RegistryDatabase::instance().readValue(keyId, name, type, data);
+    return settled(RegistryDatabase::instance().readValue(keyId, name, type, data));
 }
 
 int regSetValue(RegKey key, std::string_view name, std::uint32_t type, std::string_view data) {
@@ -119,7 +126,7 @@ int regSetValue(RegKey key, std::string_view name, std::uint32_t type, std::stri
         return status;
     if (!isValidName(name))
         return ErrorInvalidName;
-    return RegistryDatabase::instance().setValue(keyId, name, type, data);
+    return settled(RegistryDatabase::instance().setValue(keyId, name, type, data));
 }
 
 void regCloseKey(RegKey key) {

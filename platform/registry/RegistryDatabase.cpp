@@ -27,8 +27,10 @@ namespace {
 // "PCTV" in the header tells our database from any other SQLite file.
 constexpr std::int64_t ApplicationId = 0x50435456;
 constexpr std::int64_t SchemaVersion = 1;
-constexpr int BusyTimeoutMs = 5000;
-constexpr auto FolderLockWait = std::chrono::seconds(5);
+// How long a process waits for another one's lock without any call getting through. Start-up
+// and exit each make a handful of calls; past this they go on without the database rather
+// than keep the user waiting once per call.
+constexpr std::int64_t WaitBudgetMs = 2000;
 
 // Key names are unique below their parent regardless of ASCII case; id 1 is the current
 // user's root and the only key without a parent. Values are never NULL: the empty value is a
@@ -122,18 +124,65 @@ int makeFolder(const std::string& folder) {
     return S_ISDIR(status.st_mode) ? NoError : ErrorDirectory;
 }
 
-// Serialises the check-and-repair of the file between processes. A process that stays
-// stuck inside it does not block the others for ever; they then open without repairing.
-bool lockFolder(int folderFd) {
-    const auto deadline = std::chrono::steady_clock::now() + FolderLockWait;
-    for (;;) {
-        if (::flock(folderFd, LOCK_EX | LOCK_NB) == 0)
-            return true;
-        if (errno == EINTR)
+std::int64_t nowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+std::int64_t fileSize(const std::string& path) {
+    struct stat status;
+    return ::stat(path.c_str(), &status) == 0 ? status.st_size : 0;
+}
+
+// A URI for SQLite: the path with every byte that could end it or start an escape encoded.
+std::string uriOf(const std::string& file, const char* parameter) {
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (const unsigned char c : file) {
+        if (c == '%' || c == '?' || c == '#' || c <= 0x20 || c >= 0x7F) {
+            uri += '%';
+            uri += Hex[c >> 4];
+            uri += Hex[c & 15];
+        } else {
+            uri += static_cast<char>(c);
+        }
+    }
+    return uri + "?" + parameter;
+}
+
+// Every SQLite connection to the database holds a read lock on this byte of the -shm.
+bool inUse(const std::string& shm) {
+    const int fd = ::open(shm.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 128;
+    lock.l_len = 1;
+    const bool used = ::fcntl(fd, F_GETLK, &lock) != 0 || lock.l_type != F_UNLCK;
+    ::close(fd);
+    return used;
+}
+
+// SQLite gives the side files it creates the database's mode, so a run against a read-only
+// database leaves read-only ones, on which every later write fails. Ours get the database's
+// mode back; another user's unused -shm is only an index that SQLite rebuilds.
+void repairSideFiles(const std::string& file) {
+    struct stat database;
+    if (::stat(file.c_str(), &database) != 0)
+        return;
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const std::string side = file + suffix;
+        struct stat status;
+        if (::lstat(side.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+            ::access(side.c_str(), R_OK | W_OK) == 0)
             continue;
-        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (status.st_uid == ::geteuid())
+            ::chmod(side.c_str(), database.st_mode & 0777);
+        else if (std::strcmp(suffix, "-shm") == 0 && !inUse(side))
+            ::unlink(side.c_str());
     }
 }
 
@@ -215,14 +264,41 @@ int RegistryDatabase::ensureOpen() {
         return NoError;
     if (const int fault = injectedFault(Operation::RegOpenDatabase))
         return fault;
+    if (m_openFailure == NoError)
+        m_openFailure = openFile(filePath());
+    return m_openFailure;
+}
 
-    const std::string file = filePath();
-    if (const int status = makeFolder(file.substr(0, file.rfind('/'))))
+int RegistryDatabase::openFile(const std::string& file) {
+    const std::string folder = file.substr(0, file.rfind('/'));
+    if (const int status = makeFolder(folder))
         return status;
-    const int folderFd =
-        ::open(file.substr(0, file.rfind('/')).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool locked = folderFd >= 0 && lockFolder(folderFd);
-    const int status = openChecked(file, locked);
+
+    // Serialises the check-and-repair of the file between processes. A process stuck inside
+    // it does not block the others for long; they then open without repairing.
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    bool locked = false;
+    while (folderFd >= 0 && !locked) {
+        locked = ::flock(folderFd, LOCK_EX | LOCK_NB) == 0;
+        if (!locked && errno != EINTR && (errno != EWOULDBLOCK || !mayWait()))
+            break;
+        if (!locked && errno == EWOULDBLOCK)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+
+    int status = ErrorAccessDenied;
+    // Not even tried when the file is read-only: SQLite would leave side files as read-only.
+    if (!exists(file) || ::access(file.c_str(), W_OK) == 0) {
+        if (locked)
+            repairSideFiles(file);
+        status = openChecked(file, locked);
+    }
+    // A file that can be read still holds the user's settings, even where it cannot change.
+    if (status != NoError && status != ErrorSharingViolation && status != RegErrorBadDatabase &&
+        exists(file) && openReadOnly(file) == NoError) {
+        m_writeError = status;
+        status = NoError;
+    }
     if (folderFd >= 0)
         ::close(folderFd); // also releases the lock
     return status;
@@ -249,9 +325,47 @@ RegistryDatabase::Verdict RegistryDatabase::tryOpen(const std::string& file, int
     else if (!mayBeDatabase(file))
         return Verdict::NotRegistry;
 
+    Verdict verdict = connect(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, status);
+    if (verdict == Verdict::Usable)
+        verdict = checkAndPrepare(status);
+    if (verdict != Verdict::Usable)
+        disconnect();
+    return verdict;
+}
+
+int RegistryDatabase::openReadOnly(const std::string& file) {
+    const std::string folder = file.substr(0, file.rfind('/'));
+    const bool walHasChanges = fileSize(file + "-wal") > 0;
+    if (::access(folder.c_str(), W_OK) == 0) {
+        // Made here, so that they are writable later on; SQLite would copy the file's mode.
+        createPrivateFile(file + "-wal");
+        createPrivateFile(file + "-shm");
+    }
+    int status = ErrorAccessDenied;
+    // Without usable side files the file can only be read as one that nobody changes, which
+    // is sound while no -wal holds changes that are not in it yet.
+    for (const char* how : {"mode=ro", "immutable=1"}) {
+        if (how[0] == 'i' && walHasChanges)
+            break;
+        bool empty = false;
+        Verdict verdict = connect(uriOf(file, how), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, status);
+        if (verdict == Verdict::Usable)
+            verdict = inspect(empty, status);
+        if (verdict == Verdict::Usable && !empty) {
+            const int rc = prepareStatements();
+            if (rc == SQLITE_OK)
+                return NoError;
+            status = statusFromSqlite(rc);
+        }
+        disconnect();
+    }
+    return status;
+}
+
+RegistryDatabase::Verdict RegistryDatabase::connect(const std::string& name, int flags,
+                                                    int& status) {
     sqlite3* db = nullptr;
-    const int rc =
-        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const int rc = sqlite3_open_v2(name.c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_close_v2(db);
         status = statusFromSqlite(rc);
@@ -259,16 +373,40 @@ RegistryDatabase::Verdict RegistryDatabase::tryOpen(const std::string& file, int
     }
     m_db = db;
     sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_timeout(m_db, BusyTimeoutMs);
-    const Verdict verdict = checkAndPrepare(status);
-    if (verdict != Verdict::Usable)
-        close();
-    return verdict;
+    sqlite3_busy_handler(m_db, &RegistryDatabase::onBusy, this);
+    return Verdict::Usable;
+}
+
+bool RegistryDatabase::mayWait() {
+    const std::int64_t now = nowMs();
+    if (m_waitDeadline == 0)
+        m_waitDeadline = now + WaitBudgetMs;
+    return now < m_waitDeadline;
+}
+
+int RegistryDatabase::onBusy(void* database, int attempts) {
+    if (!static_cast<RegistryDatabase*>(database)->mayWait())
+        return 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(attempts < 10 ? attempts + 1 : 20));
+    return 1;
+}
+
+void RegistryDatabase::noteOutcome(int status) {
+    if (status != ErrorSharingViolation)
+        m_waitDeadline = 0;
+}
+
+// What could not be read came back as its default; writing now would put that default over
+// the stored value.
+int RegistryDatabase::readFailed(int status) {
+    if (status != NoError && status != ErrorFileNotFound && m_writeError == NoError)
+        m_writeError = status;
+    return status;
 }
 
 // Looks at the file before changing anything in it, so that a foreign database is moved
 // aside exactly as it was.
-RegistryDatabase::Verdict RegistryDatabase::checkAndPrepare(int& status) {
+RegistryDatabase::Verdict RegistryDatabase::inspect(bool& empty, int& status) {
     std::int64_t applicationId = 0;
     std::int64_t version = 0;
     std::int64_t objects = 0;
@@ -284,7 +422,7 @@ RegistryDatabase::Verdict RegistryDatabase::checkAndPrepare(int& status) {
         return Verdict::Failed;
     }
 
-    const bool empty = applicationId == 0 && version == 0 && objects == 0;
+    empty = applicationId == 0 && version == 0 && objects == 0;
     if (!empty) {
         if (applicationId != ApplicationId || version < 1)
             return Verdict::NotRegistry;
@@ -297,7 +435,19 @@ RegistryDatabase::Verdict RegistryDatabase::checkAndPrepare(int& status) {
         rc = queryText("PRAGMA quick_check", check);
         if (isDamage(rc) || (rc == SQLITE_OK && check != "ok"))
             return Verdict::NotRegistry;
+        if (rc != SQLITE_OK) {
+            status = statusFromSqlite(rc);
+            return Verdict::Failed;
+        }
     }
+    return Verdict::Usable;
+}
+
+RegistryDatabase::Verdict RegistryDatabase::checkAndPrepare(int& status) {
+    bool empty = false;
+    if (const Verdict verdict = inspect(empty, status); verdict != Verdict::Usable)
+        return verdict;
+    int rc = SQLITE_OK;
 
     // FULL makes every write that has returned survive a power loss as well as a crash of
     // the process; the store writes a handful of values per run, so the cost goes unnoticed.
@@ -366,6 +516,13 @@ int RegistryDatabase::prepareStatements() {
 }
 
 void RegistryDatabase::close() {
+    disconnect();
+    m_openFailure = NoError;
+    m_writeError = NoError;
+    m_waitDeadline = 0;
+}
+
+void RegistryDatabase::disconnect() {
     for (sqlite3_stmt** statement :
          {&m_lookupChild, &m_insertChild, &m_queryValue, &m_readValue, &m_setValue}) {
         sqlite3_finalize(*statement);
@@ -384,10 +541,12 @@ int RegistryDatabase::findKey(std::int64_t parent, const std::vector<std::string
         if (rc == SQLITE_DONE) {
             if (!create)
                 return ErrorFileNotFound;
+            if (m_writeError)
+                return m_writeError;
             return statusFromSqlite(createKey(parent, levels, key));
         }
         if (rc != SQLITE_ROW)
-            return statusFromSqlite(rc);
+            return readFailed(statusFromSqlite(rc));
         current = child;
     }
     key = current;
@@ -456,7 +615,7 @@ int RegistryDatabase::queryValue(std::int64_t key, std::string_view name, std::u
         size = static_cast<std::size_t>(sqlite3_column_int64(m_queryValue, 1));
     }
     finish(m_queryValue, rc);
-    return rc == SQLITE_DONE ? ErrorFileNotFound : statusFromSqlite(rc);
+    return rc == SQLITE_DONE ? ErrorFileNotFound : readFailed(statusFromSqlite(rc));
 }
 
 int RegistryDatabase::readValue(std::int64_t key, std::string_view name, std::uint32_t& type,
@@ -477,11 +636,13 @@ int RegistryDatabase::readValue(std::int64_t key, std::string_view name, std::ui
             data.clear();
     }
     finish(m_readValue, rc);
-    return rc == SQLITE_DONE ? ErrorFileNotFound : statusFromSqlite(rc);
+    return rc == SQLITE_DONE ? ErrorFileNotFound : readFailed(statusFromSqlite(rc));
 }
 
 int RegistryDatabase::setValue(std::int64_t key, std::string_view name, std::uint32_t type,
                                std::string_view data) {
+    if (m_writeError)
+        return m_writeError;
     sqlite3_bind_int64(m_setValue, 1, key);
     int rc = bindText(m_setValue, 2, name);
     if (rc == SQLITE_OK)

@@ -14,6 +14,12 @@ namespace platform {
 // The process's one connection to the user's registry database: finds and checks the file,
 // moves a damaged or foreign one aside, and runs the key and value statements. Returns 0 or
 // an error code everywhere.
+//
+// Under faults it keeps what is stored safe and the program responsive: a file it can read but
+// not write is opened read-only, so reads still return what is stored and only writes fail;
+// once the file could not be read, this process never writes it (it would put the defaults
+// it fell back on over the real values); and waiting for another process's lock stops after
+// a few seconds without progress, after which calls that would wait fail at once.
 class RegistryDatabase {
 public:
     static constexpr std::int64_t RootKeyId = 1;
@@ -28,6 +34,7 @@ public:
     static std::string filePath();
 
     int ensureOpen();
+    // Also forgets the failures above, so that the next operation tries afresh.
     void close();
     bool isOpen() const { return m_db != nullptr; }
 
@@ -41,14 +48,25 @@ public:
     int setValue(std::int64_t key, std::string_view name, std::uint32_t type,
                  std::string_view data);
 
+    // Restarts the wait allowance after an operation that did not end because of a lock.
+    void noteOutcome(int status);
+
 private:
     enum class Verdict { Usable, NotRegistry, Failed };
 
     RegistryDatabase() = default;
 
+    void disconnect();
+    int openFile(const std::string& file);
     int openChecked(const std::string& file, bool mayMoveAside);
+    int openReadOnly(const std::string& file);
     Verdict tryOpen(const std::string& file, int& status);
+    Verdict connect(const std::string& uri, int flags, int& status);
+    Verdict inspect(bool& empty, int& status);
     Verdict checkAndPrepare(int& status);
+    bool mayWait();
+    static int onBusy(void* database, int attempts);
+    int readFailed(int status);
     int createSchema();
     int prepareStatements();
     int lookupChild(std::int64_t parent, std::string_view name, std::int64_t& child);
@@ -65,6 +83,10 @@ private:
     sqlite3_stmt* m_queryValue = nullptr;
     sqlite3_stmt* m_readValue = nullptr;
     sqlite3_stmt* m_setValue = nullptr;
+
+    int m_openFailure = 0; // why the file could not be opened; not retried
+    int m_writeError = 0;  // why this process must not write: read-only, or a read failed
+    std::int64_t m_waitDeadline = 0; // steady-clock ms; 0 while nothing is waiting
 };
 
 } // namespace platform
