@@ -13,12 +13,12 @@
 #include <QCursor>
 #include <QFile>
 #include <QHelpEvent>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSessionManager>
+#include <QTimer>
 #include <QWhatsThis>
 
 namespace {
@@ -63,9 +63,6 @@ TApplication::TApplication(int& argc, char** argv)
     : QApplication(argc, argv) {
     // The main window posts the quit request itself when it is closed.
     setQuitOnLastWindowClosed(false);
-    const QIcon icon(QStringLiteral(":/MAINICON"));
-    if (!icon.isNull())
-        setWindowIcon(icon);
     installEventFilter(this);
     QuitMonitor::instance();
 
@@ -279,8 +276,9 @@ bool TApplication::eventFilter(QObject* watched, QEvent* event) {
             if (const int context = EffectiveHelpContext(control))
                 RequestContextHelp(control->window(), context);
         });
-        // Not accepted: the context-help mode then ends when the button is released.
-        event->ignore();
+        // Taken here, so it travels no further out; the mode ends once the click is over.
+        event->accept();
+        QTimer::singleShot(0, this, [] { QWhatsThis::leaveWhatsThisMode(); });
         return true;
     }
     default:

@@ -1,5 +1,6 @@
 #include "app/ErrorGuard.h"
 #include "app/TApplication.h"
+#include "resources/ProgramIcon.h"
 #include "ui/MainWindowUnit.h"
 
 #include <cstdio>
@@ -20,6 +21,9 @@ int main(int argc, char** argv) {
         }
     });
     application.setTitle("Zelmar Pictavo");
+    // Without it the platform's default icon stays.
+    if (const QIcon icon = ProgramIcon(); !icon.isNull())
+        application.setWindowIcon(icon);
     // The toolkit has taken its own options out of argv by now; the rest are host paths.
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     application.setMainForm(new TMainWindow(arguments));
