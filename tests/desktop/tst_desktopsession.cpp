@@ -1,0 +1,153 @@
+#include "platform/registry/Registry.h"
+#include "platform/testing/RegistrySandbox.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using platform::RegistrySandbox;
+
+namespace {
+
+// Asks until the answer is yes; a loaded machine may take its time.
+template <typename Condition>
+bool eventually(Condition condition) {
+    for (QDeadlineTimer deadline(60000); !deadline.hasExpired(); QTest::qWait(100))
+        if (condition())
+            return true;
+    return false;
+}
+
+} // namespace
+
+// The desktop program as users meet it: real processes on an X server with a window manager,
+// driven by synthetic key presses. Run twice, so the second start shows what the first saved.
+class TestDesktopSession : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void indexAndComeBack();
+
+private:
+    // Runs a tool on the test's display; its standard output, trimmed.
+    QString tool(const QString& program, const QStringList& arguments);
+    QString waitForWindow(const QString& title);
+    void grab(const QString& window, const QString& name);
+
+    QProcess m_server;
+    QProcess m_windowManager;
+    QString m_display;
+    QTemporaryDir m_folder;
+};
+
+void TestDesktopSession::initTestCase() {
+    for (const char* program : {"Xvfb", "openbox", "xdotool"})
+        if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty())
+            QSKIP("needs Xvfb, openbox and xdotool (scripts/test.sh installs them)");
+    m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+    QVERIFY(m_server.waitForReadyRead(30000));
+    m_display = ":" + QString::fromLatin1(m_server.readLine().trimmed());
+    qputenv("DISPLAY", m_display.toLatin1());
+    m_windowManager.start("openbox", {});
+    QVERIFY(m_windowManager.waitForStarted());
+    // The window manager is ready once it has claimed the root window's supporting check.
+    QVERIFY(eventually([this] {
+        return tool("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id");
+    }));
+}
+
+void TestDesktopSession::cleanupTestCase() {
+    m_windowManager.kill();
+    m_windowManager.waitForFinished();
+    m_server.terminate();
+    m_server.waitForFinished();
+}
+
+QString TestDesktopSession::tool(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+}
+
+QString TestDesktopSession::waitForWindow(const QString& title) {
+    return tool("timeout",
+                {"60", "xdotool", "search", "--sync", "--onlyvisible", "--name", "^" + title + "$"})
+        .section('\n', 0, 0);
+}
+
+void TestDesktopSession::grab(const QString& window, const QString& name) {
+    const QString folder = qEnvironmentVariable("PICTAVO_TEST_ARTIFACTS");
+    if (!folder.isEmpty())
+        tool(QStringLiteral(GRAB_BINARY), {window, QDir(folder).filePath(name + ".png")});
+}
+
+void TestDesktopSession::indexAndComeBack() {
+    const QString pictures = m_folder.filePath("Holiday Pictures");
+    QVERIFY(QDir().mkpath(pictures));
+    for (const char* name : {"beach.jpg", "Boat.GIF"}) {
+        QFile picture(QDir(pictures).filePath(name));
+        QVERIFY(picture.open(QIODevice::WriteOnly)); // the index looks at names only
+    }
+
+    QProcess first;
+    first.start(QStringLiteral(PICTAVO_BINARY), {pictures});
+    QString window = waitForWindow("Zelmar Pictavo");
+    QVERIFY(!window.isEmpty());
+    grab(window, "xvfb-main-window");
+    tool("xdotool", {"windowactivate", "--sync", window});
+    tool("xdotool", {"windowmove", "--sync", window, "200", "150"});
+    const QString placed = tool("xdotool", {"getwindowgeometry", window}).section('\n', 1);
+    tool("xdotool", {"key", "Return"});
+    const QString question = waitForWindow("Confirm");
+    QVERIFY(!question.isEmpty());
+    grab(question, "xvfb-question");
+    tool("xdotool", {"key", "--window", question, "Escape"}); // No: nothing is opened
+    QVERIFY(eventually([this] {
+        return tool("xdotool", {"search", "--onlyvisible", "--name", "^Confirm$"}).isEmpty();
+    }));
+    tool("xdotool", {"windowactivate", "--sync", window});
+    tool("xdotool", {"key", "alt+F4"});
+    QVERIFY(first.waitForFinished(60000));
+    QCOMPARE(first.exitCode(), 0);
+
+    QFile page(QDir(pictures).filePath("index.html"));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QByteArray html = page.readAll();
+    QVERIFY(html.contains("SRC=\"beach.jpg\"") && html.contains("SRC=\"Boat.GIF\""));
+    const std::string settings = "Software\\Zelmar Inc.\\Pictavo\\1.0";
+    QCOMPARE(QString::fromStdString(RegistrySandbox::value(settings, "CurPath").bytes),
+             "C:" + QString(pictures).replace('/', '\\'));
+    QCOMPARE(RegistrySandbox::value(settings, "KeepSize").bytes, "1");
+    QCOMPARE(RegistrySandbox::value(settings, "Filename").bytes, "index.html");
+
+    QProcess second;
+    second.start(QStringLiteral(PICTAVO_BINARY), {});
+    window = waitForWindow("Zelmar Pictavo");
+    QVERIFY(!window.isEmpty());
+    const QString restored = tool("xdotool", {"getwindowgeometry", window}).section('\n', 1);
+    tool("xdotool", {"windowactivate", "--sync", window});
+    tool("xdotool", {"key", "alt+F4"});
+    QVERIFY(second.waitForFinished(60000));
+    QCOMPARE(second.exitCode(), 0);
+    QEXPECT_FAIL("",
+                 "the placement component stores the frame's rectangle under X11 but "
+                 "applies it to the client area (fault being mended on its own branch)",
+                 Continue);
+    QCOMPARE(restored, placed);
+}
+
+int main(int argc, char** argv) {
+    testsupport::TestEnvironment environment;
+    QCoreApplication application(argc, argv);
+    TestDesktopSession test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_desktopsession.moc"
