@@ -24,6 +24,8 @@ class DirectoryItemModel;
 //   Directory->OnChange = [this](QObject* sender) { DirectoryChange(sender); };
 class TDirectoryListBox : public QListView {
     Q_OBJECT
+    // A window layout may store it; uic then calls setItemHeight or setProperty.
+    Q_PROPERTY(int ItemHeight READ ItemHeight WRITE SetItemHeight)
 
 public:
     explicit TDirectoryListBox(QWidget* parent = nullptr);
@@ -64,6 +66,7 @@ public:
     int ItemHeight() const { return m_itemHeight; }
     // A height stored with a window layout, applied after creation.
     void SetItemHeight(int height);
+    void setItemHeight(int height) { SetItemHeight(height); }
 
     bool HandleAllocated() const { return m_created; }
     void HandleNeeded();

@@ -10,10 +10,22 @@
 
 #include <QAbstractItemView>
 #include <QEvent>
+#include <QProxyStyle>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 
 namespace {
+
+// The list drops below the field and shows maxVisibleItems, whatever the style would do.
+class DropDownListStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == QStyle::SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
 
 char asciiUpper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -47,6 +59,9 @@ TDriveComboBox::TDriveComboBox(QWidget* parent)
     setEditable(false);
     setInsertPolicy(QComboBox::NoInsert);
     setMaxVisibleItems(8);
+    auto* style = new DropDownListStyle;
+    style->setParent(this);
+    setStyle(style);
     setItemDelegate(new DriveItemDelegate(this));
     static const char* const names[] = {"FLOPPY", "HARD", "NETWORK", "CDROM", "RAM"};
     for (std::size_t i = 0; i < m_images.size(); ++i)

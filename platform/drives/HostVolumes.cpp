@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cerrno>
+#include <charconv>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -61,23 +62,15 @@ void caseFlagsOf(const MountEntry& mount, DriveFacts& facts) {
     }
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // udev writes bytes it does not keep in link names as \xHH.
 std::string decodeLabel(std::string_view name) {
     std::string result;
     for (std::size_t i = 0; i < name.size(); ++i) {
+        unsigned value = 0;
         if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' &&
-            hexDigit(name[i + 2]) >= 0 && hexDigit(name[i + 3]) >= 0) {
-            result += static_cast<char>(hexDigit(name[i + 2]) * 16 + hexDigit(name[i + 3]));
+            std::from_chars(name.data() + i + 2, name.data() + i + 4, value, 16).ptr ==
+                name.data() + i + 4) {
+            result += static_cast<char>(value);
             i += 3;
         } else {
             result += name[i];

@@ -2,6 +2,7 @@
 #include "platform/drives/Paths.h"
 #include "platform/errors/EInOutError.h"
 #include "platform/testing/FakeDriveTable.h"
+#include "platform/text/Text.h"
 #include "selectors/TDirectoryListBox.h"
 #include "selectors/TDriveComboBox.h"
 #include "tests/selectors/Artifacts.h"
@@ -49,10 +50,20 @@ private slots:
              {"c/Photos/2001/Raw", "c/Photos/2001/best", "c/Photos/2001/Old", "c/Pics/Photos",
               "c/.hidden", "c/Twins/raw", "c/Twins/Raw", "c/Twins/best", "c/Links/real", "e/Sub"})
             QVERIFY(QDir(m_root.path()).mkpath(folder));
+        for (const char* name :
+             {"Odd", "Odd/zoo", "Odd/\xc3\x89t\xc3\xa9", "Odd/caf\xe9", "Odd/best"})
+            QVERIFY(mkdir((QFile::encodeName(m_root.filePath("c")) + "/" + name).constData(),
+                          0755) == 0);
+        platform::setCollationLocale("de_DE.UTF-8");
         QFile file(m_root.filePath("c/Photos/a.jpg"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         QVERIFY(QFile::link(m_root.filePath("c/Pics"), m_root.filePath("c/Links/toPics")));
         QVERIFY(QFile::link(m_root.filePath("c/gone"), m_root.filePath("c/Links/dangling")));
+    }
+
+    // Qt cannot name what is not UTF-8, so it could not remove this one.
+    void cleanupTestCase() {
+        rmdir((QFile::encodeName(m_root.filePath("c/Odd")) + "/caf\xe9").constData());
     }
 
     void init() {
@@ -77,6 +88,7 @@ private slots:
 
     void showsTheTreeOfTheCurrentDirectory() {
         QCOMPARE(m_list->HandleAllocated(), false);
+        QVERIFY(m_list->setProperty("ItemHeight", 17)); // as a window layout stores it
         m_list->resize(301, 165);
         m_list->show();
         QCOMPARE(describe(*m_list), (QStringList{"C:\\ open 0", "Photos open 1", "2001 current 2",
@@ -110,7 +122,7 @@ private slots:
     void rootListsItsSubdirectoriesOneLevelDown() {
         m_list->SetDirectory("C:\\");
         QCOMPARE(describe(*m_list),
-                 (QStringList{"C:\\ current 0", "Links closed 1", "Photos closed 1",
+                 (QStringList{"C:\\ current 0", "Links closed 1", "Odd closed 1", "Photos closed 1",
                               "Pics closed 1", "Twins closed 1"}));
         QCOMPARE(m_list->ItemPath(1), "C:\\Links");
     }
@@ -121,6 +133,20 @@ private slots:
         QCOMPARE(m_list->ItemText(2), "real");
         QCOMPARE(m_list->ItemText(3), "toPics");
         QCOMPARE(m_list->Count(), 4);
+    }
+
+    // Names are ordered by the user's language, not by their bytes, and a name that is not
+    // UTF-8 keeps its bytes all the way into the current directory.
+    void namesInAnyScriptOrEncoding() {
+        m_list->SetDirectory("C:\\Odd");
+        QList<QByteArray> names;
+        for (int i = 2; i < m_list->Count(); ++i)
+            names << QByteArray::fromStdString(m_list->ItemText(i));
+        QCOMPARE(names, (QList<QByteArray>{"best", "caf\xe9", "\xc3\x89t\xc3\xa9", "zoo"}));
+        m_list->SetItemIndex(3);
+        m_list->OpenSelected();
+        QCOMPARE(m_list->Directory(), std::string("C:\\Odd\\caf\xe9"));
+        QCOMPARE(platform::getCurrentDirectory(), m_list->Directory());
     }
 
     void writingTheDirectory_data() {

@@ -7,6 +7,7 @@
 #include "tests/support/TestEnvironment.h"
 
 #include <QApplication>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -210,6 +211,18 @@ private slots:
         m_combo->SetItemIndex(2); // the program moving the selection is no user choice
         emit m_combo->activated(2);
         QCOMPARE(m_log, QStringList{"click e"});
+    }
+
+    // The open list shows eight items and scrolls to the rest.
+    void opensToEightItems() {
+        for (char letter = 'I'; letter <= 'T'; ++letter)
+            m_drives->map(letter, m_root.path().toStdString());
+        m_combo->show();
+        m_combo->showPopup();
+        QTRY_VERIFY(m_combo->view()->isVisible());
+        QCOMPARE(m_combo->view()->viewport()->height() / m_combo->ItemHeight(), 8);
+        QVERIFY(m_combo->view()->verticalScrollBar()->maximum() > 0);
+        m_combo->hidePopup();
     }
 
     // Either control going away clears the other's reference; linking does not switch.
