@@ -1,6 +1,6 @@
 #include "help/THelpWindow.h"
 
-#include "settings/TPersWindow.h"
+#include "settings/TRegIniFile.h"
 #include "ui_THelpWindow.h"
 
 #include <QDesktopServices>
@@ -9,7 +9,16 @@
 #include <QTextBrowser>
 #include <QUrl>
 
+#include <exception>
+#include <string>
+
 namespace {
+
+// The help window's size lives beside the program's settings. Its inner size is kept, not
+// the outer one: the window manager's frame is unknown until the window is on screen.
+const std::string SettingsPath = "Software\\Zelmar Inc.\\Pictavo\\";
+const std::string SizeSection = "1.0\\Help";
+constexpr int SmallestSide = 200;
 
 const QString DefaultTitle = QStringLiteral("Pictavo Help");
 const QString TopicPrefix = QStringLiteral("topic-");
@@ -23,15 +32,7 @@ THelpWindow::THelpWindow(QWidget* parent)
     : QMainWindow(parent)
     , m_ui(std::make_unique<Ui::THelpWindow>()) {
     m_ui->setupUi(this);
-    m_persWindow = new TPersWindow(this);
-    m_persWindow->setRegPath("Software\\Zelmar Inc.\\Pictavo\\1.0\\Help");
-    m_persWindow->setRgNameHeight("WinHeight");
-    m_persWindow->setRgNameWidth("WinWidth");
-    // The window manager places it; only its size is the user's.
-    for (auto setter : {&TPersWindow::setSetLeft, &TPersWindow::setSetTop,
-                        &TPersWindow::setSaveLeft, &TPersWindow::setSaveTop})
-        (m_persWindow->*setter)(false);
-    m_persWindow->Loaded();
+    restoreSize();
 
     m_ui->actContents->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     m_ui->actBack->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
@@ -96,8 +97,37 @@ QString THelpWindow::currentText() const {
 
 void THelpWindow::hideEvent(QHideEvent* event) {
     QMainWindow::hideEvent(event);
-    if (!event->spontaneous())
-        emit hidden();
+    if (event->spontaneous())
+        return;
+    saveSize();
+    emit hidden();
+}
+
+void THelpWindow::restoreSize() {
+    try {
+        TRegIniFile store(SettingsPath);
+        const int width =
+            QString::fromStdString(store.ReadText(SizeSection, "WinWidth", "")).toInt();
+        const int height =
+            QString::fromStdString(store.ReadText(SizeSection, "WinHeight", "")).toInt();
+        if (width >= SmallestSide && height >= SmallestSide)
+            resize(qMin(width, QWIDGETSIZE_MAX), qMin(height, QWIDGETSIZE_MAX));
+    } catch (const std::exception&) {
+        // Settings that cannot be read leave the designed size.
+    }
+}
+
+void THelpWindow::saveSize() {
+    const QSize size = (isMaximized() || isFullScreen()) && normalGeometry().isValid()
+                           ? normalGeometry().size()
+                           : this->size();
+    try {
+        TRegIniFile store(SettingsPath);
+        store.WriteText(SizeSection, "WinWidth", std::to_string(size.width()));
+        store.WriteText(SizeSection, "WinHeight", std::to_string(size.height()));
+    } catch (const std::exception&) {
+        // Help stays usable without settings; the size is simply not kept.
+    }
 }
 
 void THelpWindow::push(Page page) {

@@ -10,7 +10,6 @@
 namespace Ui {
 class THelpWindow;
 }
-class TPersWindow;
 
 // The help window: one topic at a time as rich text, links between topics, Back and Forward
 // through the topics seen, the contents one click away; it reopens at the size it had.
@@ -45,13 +44,14 @@ private:
         QString message; // the reason a topic cannot be shown
     };
 
+    void restoreSize();
+    void saveSize();
     void push(Page page);
     void display();
     void goTo(int position);
     void followLink(const QUrl& link);
 
     std::unique_ptr<Ui::THelpWindow> m_ui;
-    TPersWindow* m_persWindow;
     std::vector<Page> m_history;
     int m_position = -1;
 };

@@ -14,7 +14,8 @@ if [ "${1:-}" = "--sanitize" ]; then
 fi
 [ -n "${CI:-}" ] && options+=(-DPICTAVO_WERROR=ON)
 
-# The desktop session test runs the program on its own X server with a window manager.
-pictavo_install_missing xvfb xauth openbox xdotool x11-utils
+# The validators of the installed desktop entry and metainfo; the desktop session test runs
+# the program on its own X server with a window manager.
+pictavo_install_missing desktop-file-utils appstream xvfb xauth openbox xdotool x11-utils
 pictavo_build "$dir" "${options[@]}"
 ctest --test-dir "$dir" --output-on-failure --parallel "$(nproc)"

@@ -5,16 +5,13 @@
 #include <QCoreApplication>
 #include <QDir>
 
-// The arguments the program's shell passes (FILE COMMAND DATA) and the way a call travels to
-// a running viewer.
+// The arguments the program's shell passes: FILE COMMAND DATA, the name as bytes.
 class TestHelpCall : public QObject {
     Q_OBJECT
 
 private slots:
     void fromArguments_data();
     void fromArguments();
-    void travelsWhole_data();
-    void travelsWhole();
 };
 
 void TestHelpCall::fromArguments_data() {
@@ -25,14 +22,11 @@ void TestHelpCall::fromArguments_data() {
     QTest::addColumn<QString>("error");
     // clang-format off
     QTest::newRow("pop-up") << QList<QByteArray>{"/h/P.hlp", "8", "10600"} << QByteArray("/h/P.hlp") << 8 << 10600u << "";
-    QTest::newRow("largest data") << QList<QByteArray>{"/h/P.hlp", "1", "4294967295"} << QByteArray("/h/P.hlp") << 1 << 4294967295u << "";
     // Names are bytes; one that is not UTF-8 reaches the file system unchanged.
     QTest::newRow("name not UTF-8") << QList<QByteArray>{"/h/\xe9\xff.hlp", "3", "0"} << QByteArray("/h/\xe9\xff.hlp") << 3 << 0u << "";
     QTest::newRow("relative name") << QList<QByteArray>{"P.hlp", "3", "0"} << QFile::encodeName(QDir::currentPath()) + "/P.hlp" << 3 << 0u << "";
     QTest::newRow("data too large") << QList<QByteArray>{"/P.hlp", "1", "4294967296"} << QByteArray() << 0 << 0u
         << "the data \"4294967296\" is not a number from 0 to 4294967295";
-    QTest::newRow("negative data") << QList<QByteArray>{"/P.hlp", "1", "-1"} << QByteArray() << 0 << 0u
-        << "the data \"-1\" is not a number from 0 to 4294967295";
     QTest::newRow("unknown command") << QList<QByteArray>{"/P.hlp", "4", "0"} << QByteArray() << 0 << 0u << "unknown command \"4\"";
     QTest::newRow("command with a sign") << QList<QByteArray>{"/P.hlp", "+1", "0"} << QByteArray() << 0 << 0u << "unknown command \"+1\"";
     QTest::newRow("empty name") << QList<QByteArray>{"", "1", "0"} << QByteArray() << 0 << 0u << "the help file name is empty";
@@ -55,36 +49,6 @@ void TestHelpCall::fromArguments() {
     QCOMPARE(call.file, file);
     QCOMPARE(call.command, command);
     QCOMPARE(call.data, data);
-}
-
-void TestHelpCall::travelsWhole_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("error");
-    HelpCall call;
-    call.file = "/h/\xe9.hlp";
-    call.command = HELP_CONTEXTPOPUP;
-    call.data = 10600;
-    call.madeAt = 123456789;
-    const QByteArray whole = call.serialized();
-    QTest::newRow("whole") << whole << "";
-    QTest::newRow("cut short") << whole.left(whole.size() - 3) << "the request arrived damaged";
-    QTest::newRow("with more behind it") << whole + "x"
-                                         << "the request arrived damaged";
-    QTest::newRow("another version") << QByteArray(whole).replace(0, 1, "\x7f")
-                                     << "the request came from another version of the help viewer";
-}
-
-void TestHelpCall::travelsWhole() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, error);
-    const HelpCall call = HelpCall::deserialized(bytes);
-    QCOMPARE(call.error, error);
-    if (error.isEmpty()) {
-        QCOMPARE(call.file, QByteArray("/h/\xe9.hlp"));
-        QCOMPARE(call.command, HELP_CONTEXTPOPUP);
-        QCOMPARE(call.data, 10600u);
-        QCOMPARE(call.madeAt, 123456789);
-    }
 }
 
 PICTAVO_TEST_MAIN(TestHelpCall, QCoreApplication)
