@@ -27,10 +27,13 @@ namespace {
 // "PCTV" in the header tells our database from any other SQLite file.
 constexpr std::int64_t ApplicationId = 0x50435456;
 constexpr std::int64_t SchemaVersion = 1;
-// How long a process waits for another one's lock without any call getting through. Start-up
-// and exit each make a handful of calls; past this they go on without the database rather
-// than keep the user waiting once per call.
+// How long a process waits for a lock that does not move before its calls stop waiting.
+// Start-up and exit each make a handful of calls; rather than keep the user waiting once per
+// call, they go on without the database. Waiting goes on while other processes get through,
+// and a call that waited and got through ends the stretch, as does a while without waiting,
+// such as a session between start-up and exit.
 constexpr std::int64_t WaitBudgetMs = 2000;
+constexpr std::int64_t WaitRenewalMs = 10000;
 
 // Key names are unique below their parent regardless of ASCII case; id 1 is the current
 // user's root and the only key without a parent. Values are never NULL: the empty value is a
@@ -270,6 +273,7 @@ int RegistryDatabase::ensureOpen() {
 }
 
 int RegistryDatabase::openFile(const std::string& file) {
+    m_walPath = file + "-wal";
     const std::string folder = file.substr(0, file.rfind('/'));
     if (const int status = makeFolder(folder))
         return status;
@@ -282,9 +286,12 @@ int RegistryDatabase::openFile(const std::string& file) {
         locked = ::flock(folderFd, LOCK_EX | LOCK_NB) == 0;
         if (!locked && errno != EINTR && (errno != EWOULDBLOCK || !mayWait()))
             break;
-        if (!locked && errno == EWOULDBLOCK)
+        if (!locked && errno == EWOULDBLOCK) {
+            m_waited = true;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
     }
+    noteOutcome(locked ? NoError : ErrorSharingViolation);
 
     int status = ErrorAccessDenied;
     // Not even tried when the file is read-only: SQLite would leave side files as read-only.
@@ -379,21 +386,33 @@ RegistryDatabase::Verdict RegistryDatabase::connect(const std::string& name, int
 
 bool RegistryDatabase::mayWait() {
     const std::int64_t now = nowMs();
-    if (m_waitDeadline == 0)
+    if (m_waitDeadline == 0 || now >= m_waitDeadline + WaitRenewalMs)
         m_waitDeadline = now + WaitBudgetMs;
     return now < m_waitDeadline;
 }
 
 int RegistryDatabase::onBusy(void* database, int attempts) {
-    if (!static_cast<RegistryDatabase*>(database)->mayWait())
+    auto* self = static_cast<RegistryDatabase*>(database);
+    // A WAL that changes shows other processes getting through: the lock moves on.
+    struct stat wal;
+    if (::stat(self->m_walPath.c_str(), &wal) == 0) {
+        const std::int64_t mark =
+            wal.st_size ^ (std::int64_t(wal.st_mtim.tv_sec) << 32) ^ wal.st_mtim.tv_nsec;
+        if (mark != self->m_walMark && self->m_waitDeadline != 0)
+            self->m_waitDeadline = nowMs() + WaitBudgetMs;
+        self->m_walMark = mark;
+    }
+    if (!self->mayWait())
         return 0;
+    self->m_waited = true;
     std::this_thread::sleep_for(std::chrono::milliseconds(attempts < 10 ? attempts + 1 : 20));
     return 1;
 }
 
 void RegistryDatabase::noteOutcome(int status) {
-    if (status != ErrorSharingViolation)
+    if (m_waited && status != ErrorSharingViolation)
         m_waitDeadline = 0;
+    m_waited = false;
 }
 
 // What could not be read came back as its default; writing now would put that default over
@@ -520,6 +539,7 @@ void RegistryDatabase::close() {
     m_openFailure = NoError;
     m_writeError = NoError;
     m_waitDeadline = 0;
+    m_waited = false;
 }
 
 void RegistryDatabase::disconnect() {

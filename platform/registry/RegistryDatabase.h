@@ -48,7 +48,7 @@ public:
     int setValue(std::int64_t key, std::string_view name, std::uint32_t type,
                  std::string_view data);
 
-    // Restarts the wait allowance after an operation that did not end because of a lock.
+    // Ends the current stretch of waiting when the call waited and then got through.
     void noteOutcome(int status);
 
 private:
@@ -84,9 +84,12 @@ private:
     sqlite3_stmt* m_readValue = nullptr;
     sqlite3_stmt* m_setValue = nullptr;
 
-    int m_openFailure = 0; // why the file could not be opened; not retried
-    int m_writeError = 0;  // why this process must not write: read-only, or a read failed
+    int m_openFailure = 0;           // why the file could not be opened; not retried
+    int m_writeError = 0;            // why this process must not write: read-only, or a read failed
     std::int64_t m_waitDeadline = 0; // steady-clock ms; 0 while nothing is waiting
+    bool m_waited = false;           // by the call under way
+    std::string m_walPath;
+    std::int64_t m_walMark = 0; // size and time of the WAL when last seen waiting
 };
 
 } // namespace platform

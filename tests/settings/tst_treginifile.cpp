@@ -4,8 +4,15 @@
 #include "settings/ERegistryException.h"
 #include "settings/TRegIniFile.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/Unprivileged.h"
 
-#include <optional>
+#include <QElapsedTimer>
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using platform::Operation;
 using platform::RegistrySandbox;
@@ -28,6 +35,73 @@ QString raised(Call call) {
     return {};
 }
 
+// The window placement's calls to the registry, without a window.
+void placement(bool save) {
+    platform::RegKey key = platform::RegNoKey;
+    platform::regCreateKey(platform::RegCurrentUser, Settings, key);
+    std::uint32_t type = 0;
+    std::string bytes = RegistrySandbox::dword(300);
+    for (const char* name : {"WinHeight", "WinLeft", "WinTop", "WinWidth"})
+        save ? platform::regSetValue(key, name, platform::RegDword, bytes)
+             : platform::regReadValue(key, name, type, bytes);
+    platform::regCloseKey(key);
+}
+
+// Lays the fault on the stored settings before start-up and clears it before exit, as a user
+// might during a session; a fault named "... at exit" arrives then instead.
+void fault(const QString& name, bool atExit, const std::string& home) {
+    static sqlite3* lock = nullptr; // another connection, which the registry's must wait for
+    const std::string folder = home + "/pictavo", file = folder + "/registry.db";
+    if (name == "read-only folder") {
+        ::chmod(folder.c_str(), atExit ? 0700 : 0500);
+    } else if (name == "read-only file" || name == "unreadable file") {
+        ::chmod(file.c_str(), atExit ? 0600 : name == "unreadable file" ? 0 : 0400);
+    } else if (name == "read-only side file of an older run" && !atExit) {
+        ::close(::open((file + "-shm").c_str(), O_WRONLY | O_CREAT, 0400));
+    } else if (name == "full disk") {
+        const int filler = ::open((home + "/filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        static const char block[4096] = {};
+        while (!atExit && ::write(filler, block, sizeof block) > 0) {
+        }
+        ::close(filler);
+    } else if (lock) {
+        sqlite3_close(lock);
+        lock = nullptr;
+    } else if (name.endsWith("at exit") == atExit) {
+        const char* writer = "BEGIN IMMEDIATE";
+        const char* all =
+            "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; SELECT * FROM reg_keys";
+        sqlite3_open(file.c_str(), &lock);
+        sqlite3_exec(lock, atExit ? writer : all, nullptr, nullptr, nullptr);
+    }
+}
+
+// One run of the program as the registry sees it, in one line: "Filename|KeepSize|outcome of
+// the first write" ("written" or the message raised), and "|slow" when start-up or exit took
+// long: before, every call waited 5 s for a lock on its own.
+QByteArray startAndExit(const QString& faultName = {}, const std::string& home = {}) {
+    fault(faultName, false, home);
+    QElapsedTimer clock;
+    clock.start();
+    placement(false);
+    const QByteArray line = [] {
+        TRegIniFile store(Base);
+        return QByteArray::fromStdString(store.ReadText("1.0", "Filename", "index.html")) + "|" +
+               (store.ReadFlag("1.0", "KeepSize", true) ? "1" : "0") + "|";
+    }();
+    const qint64 startUp = clock.restart();
+    fault(faultName, true, home);
+    const QString error = raised([] {
+        TRegIniFile store(Base);
+        store.WriteText("1.0", "Filename", "new.html");
+        store.WriteFlag("1.0", "KeepSize", false);
+    });
+    placement(true);
+    const qint64 exit = clock.elapsed();
+    return line + (error.isEmpty() ? QByteArray("written") : error.toUtf8()) +
+           (std::max(startUp, exit) > 10000 ? "|slow" : "");
+}
+
 } // namespace
 
 // TRegIniFile on a sandboxed registry: defaults on a first start, the integer rule, section
@@ -45,6 +119,8 @@ private slots:
     void failures_data();
     void failures();
     void baseKeyUnavailable();
+    void storeUnderFaults_data();
+    void storeUnderFaults();
 };
 
 void TestTRegIniFile::firstStart() {
@@ -120,48 +196,40 @@ void TestTRegIniFile::sections() {
     RegistrySandbox sandbox;
     TRegIniFile store(Base);
     store.WriteText(section.toStdString(), "Filename", text.toStdString());
-    QCOMPARE(RegistrySandbox::value(key.toStdString(), "Filename").bytes, text.toStdString());
+    const auto stored = RegistrySandbox::value(key.toStdString(), "Filename");
+    QCOMPARE(stored.type, uint(platform::RegSz));
+    QCOMPARE(stored.bytes, text.toStdString()); // no terminating zero
     QCOMPARE(store.ReadText(section.toStdString(), "Filename", "index.html"), text.toStdString());
     QCOMPARE(platform::regOpenKeyCount(), 1);
 }
 
 void TestTRegIniFile::failures_data() {
-    QTest::addColumn<bool>("write");     // WriteText, else ReadText
-    QTest::addColumn<QString>("before"); // "value" stored beforehand, or only its "key"
+    QTest::addColumn<bool>("write"); // WriteText, else ReadText
     QTest::addColumn<Operation>("failing");
     QTest::addColumn<QString>("outcome"); // the message raised, else what was read or kept
-    const Operation none = Operation::Count;
     QTest::newRow("read: section key cannot be opened")
-        << false << "value" << Operation::RegOpenKey << "default";
-    QTest::newRow("read: value missing") << false << "key" << none << "default";
+        << false << Operation::RegOpenKey << "default";
     QTest::newRow("read: value cannot be queried")
-        << false << "value" << Operation::RegQueryValue << "default";
+        << false << Operation::RegQueryValue << "default";
     QTest::newRow("read: bytes cannot be read")
-        << false << "value" << Operation::RegReadValue << "Failed to get data for 'Name'";
-    QTest::newRow("write: section key cannot be created")
-        << true << "value" << Operation::RegCreateKey << "Failed to create key 1.0";
+        << false << Operation::RegReadValue << "Failed to get data for 'Name'";
     QTest::newRow("write: section key cannot be opened, skipped")
-        << true << "value" << Operation::RegOpenKey << "old";
-    QTest::newRow("write: value cannot be stored")
-        << true << "value" << Operation::RegSetValue << "Failed to set data for 'Name'";
+        << true << Operation::RegOpenKey << "old";
 }
 
 void TestTRegIniFile::failures() {
     QFETCH(bool, write);
-    QFETCH(QString, before);
     QFETCH(Operation, failing);
     QFETCH(QString, outcome);
     RegistrySandbox sandbox;
-    RegistrySandbox::setValue(Settings, before == "value" ? "Name" : "Other", platform::RegSz,
-                              "old");
+    RegistrySandbox::setValue(Settings, "Name", platform::RegSz, "old");
     TRegIniFile store(Base);
     const platform::RegKey baseKey = store.ActiveHandle();
     std::string read;
     QString error;
     {
         platform::FaultInjector faults;
-        if (failing != Operation::Count)
-            faults.fail(failing, platform::ErrorAccessDenied);
+        faults.fail(failing, platform::ErrorAccessDenied);
         error = raised([&] {
             if (write)
                 store.WriteText("1.0", "Name", "new");
@@ -171,8 +239,6 @@ void TestTRegIniFile::failures() {
     }
     const std::string kept = RegistrySandbox::value(Settings, "Name").bytes;
     QCOMPARE(error.isEmpty() ? QString::fromStdString(write ? kept : read) : error, outcome);
-    if (write) // nothing is written
-        QCOMPARE(kept, std::string("old"));
     // Whatever happened, the base key is active again and the section key released.
     QCOMPARE(store.ActiveHandle(), baseKey);
     QCOMPARE(platform::regOpenKeyCount(), 1);
@@ -190,6 +256,42 @@ void TestTRegIniFile::baseKeyUnavailable() {
     QCOMPARE(RegistrySandbox::value("1.0", "CurPath").bytes, std::string("C:\\"));
     QCOMPARE(store.ReadText("1.0", "CurPath", ""), std::string("C:\\"));
     QVERIFY(!RegistrySandbox::keyExists(Base));
+}
+
+// Faults met as a user: what can be read is read, only writing fails, defaults never go over
+// the stored settings, no side file stops a later run, and a lock costs seconds at most.
+void TestTRegIniFile::storeUnderFaults_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QByteArray>("firstRun");
+    const QByteArray stored = "pics.html|0|";
+    const QByteArray notStored = stored + "Failed to set data for 'Filename'";
+    const QByteArray defaults = "index.html|1|Failed to create key 1.0";
+    for (const char* fault : {"read-only folder", "read-only file", "full disk"})
+        QTest::newRow(fault) << fault << notStored;
+    QTest::newRow("unreadable file") << "unreadable file" << defaults;
+    QTest::newRow("read-only side file of an older run, repaired")
+        << "read-only side file of an older run" << stored + "written";
+    QTest::newRow("locked for readers") << "locked for readers" << defaults;
+    QTest::newRow("locked for writers at exit") << "locked for writers at exit" << notStored;
+}
+
+void TestTRegIniFile::storeUnderFaults() {
+    QFETCH(QString, fault);
+    QFETCH(QByteArray, firstRun);
+    RegistrySandbox sandbox;
+    const std::string home = sandbox.configHome();
+    const bool fullDisk = fault == "full disk";
+    if (fullDisk && (::geteuid() != 0 || ::mount("tmpfs", home.c_str(), "tmpfs", 0, "size=256k")))
+        QSKIP("no small file system can be mounted without the superuser");
+    const auto unmount = qScopeGuard([&] { fullDisk&& ::umount(home.c_str()); });
+    RegistrySandbox::setValue(Settings, "Filename", platform::RegSz, "pics.html");
+    RegistrySandbox::setValue(Settings, "KeepSize", platform::RegSz, "0");
+    platform::regCloseDatabase();
+    testsupport::handOver(QString::fromStdString(home));
+
+    QCOMPARE(testsupport::runUnprivileged([&] { return startAndExit(fault, home); }), firstRun);
+    const QByteArray stored = firstRun.endsWith("written") ? "new.html" : "pics.html";
+    QCOMPARE(testsupport::runUnprivileged([] { return startAndExit(); }), stored + "|0|written");
 }
 
 PICTAVO_TEST_MAIN(TestTRegIniFile, QCoreApplication)
