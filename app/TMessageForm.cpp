@@ -1,12 +1,16 @@
 #include "app/TMessageForm.h"
 
+#include "app/ApplicationTitle.h"
 #include "app/ErrorGuard.h"
 #include "app/HelpRequest.h"
 #include "app/TModalButton.h"
+#include "settings/WindowFrame.h"
 
 #include <QFont>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QScreen>
 #include <QStyle>
@@ -46,7 +50,7 @@ QString captionFor(MessageKind kind) {
     case MessageKind::Custom:
         break;
     }
-    return QGuiApplication::applicationDisplayName();
+    return ApplicationTitle();
 }
 
 bool iconFor(MessageKind kind, QStyle::StandardPixmap& icon) {
@@ -92,8 +96,7 @@ TMessageForm::TMessageForm(const std::string& text, MessageKind kind, MessageBut
     QStyle::StandardPixmap iconKind{};
     const bool hasIcon = iconFor(kind, iconKind);
     const QString message = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect screenGeometry = screen ? screen->geometry() : QRect(0, 0, 640, 480);
+    const QRect screenGeometry = primaryScreenGeometry();
     m_layout = computeMessageLayout(fontMetrics(), screenGeometry.size(), message, hasIcon,
                                     buttons.count());
 
@@ -144,7 +147,42 @@ TMessageForm::TMessageForm(const std::string& text, MessageKind kind, MessageBut
     }
 
     setFixedSize(m_layout.clientSize);
-    move(centredWindowPosition(screenGeometry, m_layout.clientSize));
+    centreIn(QMargins());
+    connect(new WindowFrame(this), &WindowFrame::changed, this, &TMessageForm::centreIn);
+}
+
+QRect TMessageForm::primaryScreenGeometry() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect(0, 0, 640, 480);
+}
+
+// The outer rectangle is centred; the frame may become known only as the window is shown.
+void TMessageForm::centreIn(const QMargins& frame) {
+    move(centredWindowPosition(primaryScreenGeometry(), m_layout.clientSize.grownBy(frame)));
+}
+
+// Besides Alt+letter, the bare letter presses the button it marks, as in other desktop
+// dialogs. A letter that marks several buttons moves the focus among them instead.
+void TMessageForm::keyPressEvent(QKeyEvent* event) {
+    if (!(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))) {
+        const QKeySequence pressed(QKeyCombination(Qt::AltModifier, Qt::Key(event->key())));
+        QList<TModalButton*> marked;
+        for (TModalButton* button : std::as_const(m_buttons)) {
+            if (button->isVisible() && button->isEnabled() &&
+                QKeySequence::mnemonic(button->text()) == pressed)
+                marked.append(button);
+        }
+        if (marked.size() == 1) {
+            marked.front()->animateClick();
+            return;
+        }
+        if (!marked.isEmpty()) {
+            const qsizetype focused = marked.indexOf(focusWidget());
+            marked.at((focused + 1) % marked.size())->setFocus(Qt::ShortcutFocusReason);
+            return;
+        }
+    }
+    TModalForm::keyPressEvent(event);
 }
 
 void TMessageForm::requestHelp() {

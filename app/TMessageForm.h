@@ -9,8 +9,9 @@
 class TModalButton;
 
 // The message dialog: an icon for its kind, the word-wrapped message and a row of buttons in
-// a fixed order, laid out in dialog units of its font and centred on the primary screen. Its
-// parts are named "Image", "Message" and after their buttons ("Yes" ... "Help").
+// a fixed order, laid out in dialog units of its font; its outer rectangle, frame included, is
+// centred on the primary screen. Its parts are named "Image", "Message" and after their
+// buttons ("Yes" ... "Help").
 class TMessageForm : public TModalForm {
     Q_OBJECT
     Q_PROPERTY(int HelpContext READ helpContext WRITE setHelpContext)
@@ -27,7 +28,12 @@ public:
     // The buttons as they stand, left to right.
     const QList<TModalButton*>& buttons() const { return m_buttons; }
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    static QRect primaryScreenGeometry();
+    void centreIn(const QMargins& frame);
     void requestHelp();
 
     int m_helpContext = 0;

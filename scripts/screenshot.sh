@@ -4,19 +4,20 @@
 # shows its hint, and saves the window as docs/pictavo-window.png.
 #   scripts/screenshot.sh [OUTPUT.png]
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-output=${1:-$PICTAVO_SOURCE/docs/pictavo-window.png}
+output=$(realpath -m "${1:-$PICTAVO_SOURCE/docs/pictavo-window.png}")
 build=${PICTAVO_BUILD_DIR:-$PICTAVO_SOURCE/build}
 
-pictavo_install_missing xvfb xauth openbox xdotool
-cmake -S "$PICTAVO_SOURCE" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON >/dev/null
-cmake --build "$build" --target pictavo pictavo-help grab-window >/dev/null
+if [ "${PICTAVO_SCREENSHOT_ON_DISPLAY:-}" != 1 ]; then
+    pictavo_install_missing xvfb xauth openbox xdotool
+    cmake -S "$PICTAVO_SOURCE" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON >/dev/null
+    cmake --build "$build" --target pictavo pictavo-help grab-window >/dev/null
+    PICTAVO_SCREENSHOT_ON_DISPLAY=1 PICTAVO_BUILD_DIR=$build \
+        exec "$PICTAVO_SOURCE/tests/x11/with-window-manager.sh" "$0" "$output"
+fi
 
+# On the private display from here on.
 work=$(mktemp -d)
-cleanup() {
-    kill "$program" "$manager" "$server" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'kill "$program" 2>/dev/null; rm -rf "$work"' EXIT
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$work/Pictures/Holiday 2026/Day trips" \
     "$work/Pictures/Holiday 2026/Beach" "$work/Pictures/Holiday 2026/Mountains"
@@ -25,14 +26,6 @@ chmod 700 "$XDG_RUNTIME_DIR"
 mkdir -p "$XDG_CONFIG_HOME/pictavo/dosdevices"
 ln -s "$work/Pictures" "$XDG_CONFIG_HOME/pictavo/dosdevices/p:"
 touch "$work/Pictures/Holiday 2026/"{beach,boat,harbour}.jpg
-
-exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
-server=$!
-read -r number <&3
-export DISPLAY=":$number"
-openbox >/dev/null 2>&1 &
-manager=$!
-sleep 1
 
 cd "$work/Pictures"
 "$build/bin/pictavo" "$work/Pictures/Holiday 2026" &

@@ -1,5 +1,7 @@
 #include "settings/TPersWindow.h"
 
+#include "settings/WindowFrame.h"
+
 #include <QEvent>
 #include <QWidget>
 
@@ -38,6 +40,11 @@ std::int32_t readBound(platform::RegKey key, const std::string& name) {
     return static_cast<std::int32_t>(value);
 }
 
+bool isNormal(const QWidget* window) {
+    return !(window->windowState() &
+             (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+}
+
 void writeBound(platform::RegKey key, const std::string& name, std::int32_t bound) {
     const auto value = static_cast<std::uint32_t>(bound);
     const char bytes[4] = {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF),
@@ -54,6 +61,8 @@ TPersWindow::TPersWindow(QWidget* owner)
     if (!m_ownerControl)
         return;
     m_ownerControl->window()->winId();
+    m_frame = new WindowFrame(m_ownerControl);
+    connect(m_frame, &WindowFrame::changed, this, &TPersWindow::FrameChanged);
     m_lastBounds = OwnerBounds();
     m_ownerControl->installEventFilter(this);
 }
@@ -76,6 +85,8 @@ bool TPersWindow::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::WindowStateChange:
         case QEvent::Show:
         case QEvent::Close:
+            if (isNormal(m_ownerControl))
+                m_normalFrame = m_frame->margins();
             m_lastBounds = OwnerBounds();
             break;
         default:
@@ -86,15 +97,11 @@ bool TPersWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 QRect TPersWindow::OwnerBounds() const {
-    const QRect frame = m_ownerControl->frameGeometry();
-    const Qt::WindowStates away = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
     const QRect normal = m_ownerControl->normalGeometry();
-    if (!(m_ownerControl->windowState() & away) || !normal.isValid())
-        return frame;
-    const QRect client = m_ownerControl->geometry();
-    return normal.marginsAdded(QMargins(client.left() - frame.left(), client.top() - frame.top(),
-                                        frame.right() - client.right(),
-                                        frame.bottom() - client.bottom()));
+    if (isNormal(m_ownerControl) || !normal.isValid())
+        return m_ownerControl->frameGeometry();
+    // A maximised frame may lose its borders: the normal bounds take the normal frame.
+    return normal.marginsAdded(m_normalFrame.isNull() ? m_frame->margins() : m_normalFrame);
 }
 
 platform::RegKey TPersWindow::OpenPlacementKey() const {
@@ -137,14 +144,47 @@ void TPersWindow::RestorePlacement() {
         {m_setTop, nameOr(m_rgNameTop, TopName), Bound::Top},
         {m_setWidth, nameOr(m_rgNameWidth, WidthName), Bound::Width},
     };
+    m_restored = {};
+    m_restoredIn = m_frame->margins();
     for (const auto& entry : bounds) {
         if (!entry.set)
             continue;
-        if (const std::int32_t value = readBound(key, entry.name); value != 0)
+        if (const std::int32_t value = readBound(key, entry.name); value != 0) {
             ApplyBound(entry.bound, value);
+            m_restored[static_cast<std::size_t>(entry.bound)] = value;
+            m_placing = true;
+        }
     }
     platform::regCloseKey(key);
     m_lastBounds = OwnerBounds();
+}
+
+void TPersWindow::FrameChanged(const QMargins& margins, bool final) {
+    if (m_placing && margins != m_restoredIn) {
+        const auto restored = [this](Bound bound) {
+            return std::int64_t{m_restored[static_cast<std::size_t>(bound)]};
+        };
+        // One change of geometry, so that the window manager sees a single request.
+        QRect placed = m_ownerControl->geometry();
+        if (restored(Bound::Height) != 0)
+            placed.setHeight(
+                clampToGeometry(restored(Bound::Height) - margins.top() - margins.bottom()));
+        if (restored(Bound::Width) != 0)
+            placed.setWidth(
+                clampToGeometry(restored(Bound::Width) - margins.left() - margins.right()));
+        if (restored(Bound::Left) != 0)
+            placed.moveLeft(clampToGeometry(restored(Bound::Left) + margins.left()));
+        if (restored(Bound::Top) != 0)
+            placed.moveTop(clampToGeometry(restored(Bound::Top) + margins.top()));
+        m_restoredIn = margins;
+        m_ownerControl->setGeometry(placed);
+        m_lastBounds = placed.marginsAdded(margins);
+    }
+    if (final) {
+        m_placing = false;
+        if (isNormal(m_ownerControl))
+            m_normalFrame = margins;
+    }
 }
 
 // Moves or resizes the owner at once, keeping its other three bounds. Position and outer
@@ -158,12 +198,20 @@ void TPersWindow::ApplyBound(Bound bound, std::int32_t value) {
         owner->resize(client.width(),
                       clampToGeometry(std::int64_t{value} - (frame.height() - client.height())));
         break;
-    case Bound::Left:
-        owner->move(clampToGeometry(value), frame.top());
+    // Moved by the client's position: a move by the frame's position before the frame is known
+    // makes Qt's X11 backend pass through odd geometries once it learns the frame.
+    case Bound::Left: {
+        QRect moved = client;
+        moved.moveLeft(clampToGeometry(std::int64_t{value} + client.left() - frame.left()));
+        owner->setGeometry(moved);
         break;
-    case Bound::Top:
-        owner->move(frame.left(), clampToGeometry(value));
+    }
+    case Bound::Top: {
+        QRect moved = client;
+        moved.moveTop(clampToGeometry(std::int64_t{value} + client.top() - frame.top()));
+        owner->setGeometry(moved);
         break;
+    }
     case Bound::Width:
         owner->resize(clampToGeometry(std::int64_t{value} - (frame.width() - client.width())),
                       client.height());

@@ -2,16 +2,28 @@
 
 #include "platform/registry/Registry.h"
 
+#include <QMargins>
 #include <QObject>
 #include <QRect>
 
+#include <array>
 #include <cstdint>
 #include <string>
 
 class QWidget;
+class WindowFrame;
 
 // Makes its owner window reopen where and as large as it was last closed: restores the four
 // bounds from a registry key when told the window is built, stores them when it is destroyed.
+//
+// The bounds are the outer rectangle, frame included. Where the window manager tells the frame
+// only once the window is mapped (X11), the bounds are applied at load as if the frame were
+// empty and placed again, frame included, as soon as it is known, at the latest as the window
+// first appears; without that second step a window would creep by one frame on every run.
+//
+// While the window is maximised or minimised the component stores its normal bounds, on
+// purpose: the window reopens at the size it had before it was maximised, as users expect,
+// instead of as a normal window filling the screen.
 //
 // The component is destroyed among the owner's children, after the owner's own destructors
 // have run, when the owner can no longer be asked for its geometry. It therefore follows the
@@ -93,6 +105,9 @@ private:
     // position.
     QRect OwnerBounds() const;
     void ApplyBound(Bound bound, std::int32_t value);
+    // The frame became known or changed before the window appeared: the restored bounds are
+    // placed again around it.
+    void FrameChanged(const QMargins& margins, bool final);
 
     QWidget* m_ownerControl;
     bool m_enabled = true;
@@ -111,4 +126,9 @@ private:
     bool m_setTop = true;
     std::string m_about;
     QRect m_lastBounds;
+    WindowFrame* m_frame = nullptr;
+    std::array<std::int32_t, 4> m_restored{}; // by Bound; 0 where a bound was left alone
+    QMargins m_restoredIn;                    // the frame the restored bounds were applied in
+    bool m_placing = false;                   // until the window first appears
+    QMargins m_normalFrame;                   // last seen in the normal state
 };

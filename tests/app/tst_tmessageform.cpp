@@ -1,3 +1,4 @@
+#include "app/ApplicationTitle.h"
 #include "app/HelpRequest.h"
 #include "app/RunModal.h"
 #include "app/ShowMessageDialog.h"
@@ -61,7 +62,7 @@ private slots:
 };
 
 void TestTMessageForm::initTestCase() {
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Zelmar Pictavo"));
+    SetApplicationTitle(QStringLiteral("Zelmar Pictavo"));
 }
 
 void TestTMessageForm::cleanup() {
@@ -252,8 +253,6 @@ void TestTMessageForm::layout() {
                  QRect(left, blockHeight + top + pixels(10, y, 8), buttonWidth, pixels(14, y, 8)));
         left += buttonWidth + pixels(4, x, 4);
     }
-    // Without a window manager the outer size is the client size.
-    QCOMPARE(form.pos(), QPoint(screen.width() / 2 - width / 2, screen.height() / 2 - height / 2));
 }
 
 void TestTMessageForm::grabs() {

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -24,14 +23,12 @@ bool eventually(Condition condition) {
 
 } // namespace
 
-// The desktop program as users meet it: real processes on an X server with a window manager,
-// driven by synthetic key presses. Run twice, so the second start shows what the first saved.
+// The desktop program as users meet it: real processes on an X server with a window manager
+// (tests/x11/with-window-manager.sh), driven by synthetic key presses. Run twice, so the second start shows what the first saved.
 class TestDesktopSession : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
     void indexAndComeBack();
 
 private:
@@ -40,34 +37,8 @@ private:
     QString waitForWindow(const QString& title);
     void grab(const QString& window, const QString& name);
 
-    QProcess m_server;
-    QProcess m_windowManager;
-    QString m_display;
     QTemporaryDir m_folder;
 };
-
-void TestDesktopSession::initTestCase() {
-    for (const char* program : {"Xvfb", "openbox", "xdotool"})
-        if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty())
-            QSKIP("needs Xvfb, openbox and xdotool (scripts/test.sh installs them)");
-    m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-    QVERIFY(m_server.waitForReadyRead(30000));
-    m_display = ":" + QString::fromLatin1(m_server.readLine().trimmed());
-    qputenv("DISPLAY", m_display.toLatin1());
-    m_windowManager.start("openbox", {});
-    QVERIFY(m_windowManager.waitForStarted());
-    // The window manager is ready once it has claimed the root window's supporting check.
-    QVERIFY(eventually([this] {
-        return tool("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id");
-    }));
-}
-
-void TestDesktopSession::cleanupTestCase() {
-    m_windowManager.kill();
-    m_windowManager.waitForFinished();
-    m_server.terminate();
-    m_server.waitForFinished();
-}
 
 QString TestDesktopSession::tool(const QString& program, const QStringList& arguments) {
     QProcess process;
