@@ -6,9 +6,15 @@
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <vector>
 
 int main(int argc, char** argv) {
+    // Answered before a display is needed, so scripts and packaging checks can ask.
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::fputs("pictavo 1.0\n", stdout);
+        return 0;
+    }
     TApplication application(argc, argv);
     // Until the main window installs the silent policy, a failure is worth a line on stderr.
     SetErrorHandler([](std::exception_ptr error) {

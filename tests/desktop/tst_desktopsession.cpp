@@ -24,7 +24,8 @@ bool eventually(Condition condition) {
 } // namespace
 
 // The desktop program as users meet it: real processes on an X server with a window manager
-// (tests/x11/with-window-manager.sh), driven by synthetic key presses. Run twice, so the second start shows what the first saved.
+// (tests/x11/with-window-manager.sh), driven by synthetic key presses. Run twice, so the second
+// start shows what the first saved.
 class TestDesktopSession : public QObject {
     Q_OBJECT
 
@@ -107,10 +108,6 @@ void TestDesktopSession::indexAndComeBack() {
     tool("xdotool", {"key", "alt+F4"});
     QVERIFY(second.waitForFinished(60000));
     QCOMPARE(second.exitCode(), 0);
-    QEXPECT_FAIL("",
-                 "the placement component stores the frame's rectangle under X11 but "
-                 "applies it to the client area (fault being mended on its own branch)",
-                 Continue);
     QCOMPARE(restored, placed);
 }
 
