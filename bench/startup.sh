@@ -9,7 +9,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
 runs=${1:-15}
 
 pictavo_install_missing xvfb xauth libx11-dev
-build="$PICTAVO_SOURCE/build-bench"
+build=${PICTAVO_BUILD_DIR:-$PICTAVO_SOURCE/build-bench}
 cmake -S "$PICTAVO_SOURCE" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" --target pictavo pictavo-help pictavo-bench-startup >/dev/null
 
