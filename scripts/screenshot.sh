@@ -36,5 +36,5 @@ xdotool windowactivate --sync "$window"
 xdotool mousemove --window "$window" 420 240
 sleep 1
 mkdir -p "$(dirname "$output")"
-"$build/tests/desktop/grab-window" "$window" "$output"
+"$build/ui/grab-window" "$window" "$output"
 echo "Saved $output"
