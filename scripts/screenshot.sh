@@ -17,7 +17,7 @@ fi
 
 # On the private display from here on.
 work=$(mktemp -d)
-trap 'kill "$program" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill "$program" 2>/dev/null; wait "$program" 2>/dev/null; rm -rf "$work"' EXIT
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$work/Pictures/Holiday 2026/Day trips" \
     "$work/Pictures/Holiday 2026/Beach" "$work/Pictures/Holiday 2026/Mountains"
