@@ -194,7 +194,8 @@ int TApplication::EffectiveHelpContext(const QWidget* control) {
     for (const QWidget* widget = control; widget; widget = widget->parentWidget()) {
         if (const int context = widget->property("HelpContext").toInt())
             return context;
-        if (widget->isWindow())
+        // A drop-down list is a window of its own, yet part of the control that opened it.
+        if (widget->isWindow() && widget->windowType() != Qt::Popup)
             break;
     }
     return 0;
