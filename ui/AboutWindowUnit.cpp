@@ -2,6 +2,7 @@
 
 #include "app/ErrorGuard.h"
 #include "app/MessageLayout.h"
+#include "settings/WindowFrame.h"
 #include "ui_AboutWindowUnit.h"
 
 #include <QGuiApplication>
@@ -29,8 +30,14 @@ TAboutWindow::TAboutWindow(QWidget* parent)
         colours.setColor(QPalette::Base, colours.color(QPalette::Button));
         contact->setPalette(colours);
     }
+    centreIn(QMargins());
+    connect(new WindowFrame(this), &WindowFrame::changed, this, &TAboutWindow::centreIn);
+}
+
+// The outer rectangle is centred; the frame may become known only as the window is shown.
+void TAboutWindow::centreIn(const QMargins& frame) {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(centredWindowPosition(screen->geometry(), size()));
+        move(centredWindowPosition(screen->geometry(), size().grownBy(frame)));
 }
 
 TAboutWindow::~TAboutWindow() = default;

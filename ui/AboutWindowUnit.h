@@ -22,6 +22,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void centreIn(const QMargins& frame);
     void FormShow();
     void FormActivate();
 
