@@ -79,10 +79,8 @@ TApplication::TApplication(int& argc, char** argv)
     connect(m_terminationSignals, &TerminationSignals::received, this, &TApplication::EndSession);
     // The session manager asks whether we object to the session ending: we do not, and the
     // settings are saved at once, since nothing guarantees another event after this one.
-    connect(this, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
-        manager.release();
-        EndSession();
-    });
+    connect(this, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager&) { EndSession(); });
 }
 
 TApplication::~TApplication() {

@@ -23,7 +23,10 @@
 #include <QStatusBar>
 #include <QWhatsThis>
 
+#include <cerrno>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using platform::RegistrySandbox;
 
@@ -61,6 +64,7 @@ private slots:
     void cleanup();
     void startUp_data();
     void startUp();
+    void argumentNotUtf8();
     void hints_data();
     void hints();
     void statusTextStaysUntilTheHintChanges();
@@ -179,6 +183,19 @@ void TestMainWindow::startUp() {
     QCOMPARE(m_window->Initializing(), initializing);
     if (QTest::currentDataTag() == QLatin1String("first start"))
         saveGrabs(m_window.get(), "main-window-first-start");
+}
+
+// The argument's bytes reach the list, the settings and the page unchanged.
+void TestMainWindow::argumentNotUtf8() {
+    const std::string name = "Caf\xe9";
+    const std::string host = m_root.filePath("c/").toStdString() + name;
+    QVERIFY(::mkdir(host.c_str(), 0700) == 0 || errno == EEXIST);
+    // QTemporaryDir cannot remove a name it cannot decode.
+    const std::unique_ptr<const char, int (*)(const char*)> removal(host.c_str(), ::rmdir);
+    open({host});
+    QCOMPARE(child<TDirectoryListBox>("Directory")->Directory(), "C:\\" + name);
+    m_window.reset();
+    QCOMPARE(RegistrySandbox::value(Settings, "CurPath").bytes, "C:\\" + name);
 }
 
 void TestMainWindow::hints_data() {
