@@ -68,7 +68,7 @@ int prepare(Operation operation, RegKey key, std::int64_t& keyId) {
     return keyIdOf(key, keyId);
 }
 
-// Whatever ended the call, it was not a lock held for too long.
+// Tells the database how the call ended, which decides how long later calls may wait.
 int settled(int status) {
     RegistryDatabase::instance().noteOutcome(status);
     return status;

@@ -15,7 +15,9 @@
 // so "A\B\", "A\\B" and "A\B" name one key and "" names the parent itself.
 //
 // Meant for one thread; every write is its own transaction, so other processes may use the
-// same database at the same time.
+// same database at the same time. A database that can be read but not written still gives its
+// values and only writes fail; one that cannot be read is not written by this process at all;
+// and a lock held by another process costs a few seconds at most, after which calls fail.
 namespace platform {
 
 // An open key. RegCurrentUser is always open; every other handle comes from regOpenKey or
