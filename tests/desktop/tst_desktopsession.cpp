@@ -10,19 +10,6 @@
 
 using platform::RegistrySandbox;
 
-namespace {
-
-// Asks until the answer is yes; a loaded machine may take its time.
-template <typename Condition>
-bool eventually(Condition condition) {
-    for (QDeadlineTimer deadline(60000); !deadline.hasExpired(); QTest::qWait(100))
-        if (condition())
-            return true;
-    return false;
-}
-
-} // namespace
-
 // The desktop program as users meet it: real processes on an X server with a window manager
 // (tests/x11/with-window-manager.sh), driven by synthetic key presses. Run twice, so the second
 // start shows what the first saved.
@@ -36,7 +23,6 @@ private:
     // Runs a tool on the test's display; its standard output, trimmed.
     QString tool(const QString& program, const QStringList& arguments);
     QString waitForWindow(const QString& title);
-    void grab(const QString& window, const QString& name);
 
     QTemporaryDir m_folder;
 };
@@ -54,12 +40,6 @@ QString TestDesktopSession::waitForWindow(const QString& title) {
         .section('\n', 0, 0);
 }
 
-void TestDesktopSession::grab(const QString& window, const QString& name) {
-    const QString folder = qEnvironmentVariable("PICTAVO_TEST_ARTIFACTS");
-    if (!folder.isEmpty())
-        tool(QStringLiteral(GRAB_BINARY), {window, QDir(folder).filePath(name + ".png")});
-}
-
 void TestDesktopSession::indexAndComeBack() {
     const QString pictures = m_folder.filePath("Holiday Pictures");
     QVERIFY(QDir().mkpath(pictures));
@@ -72,7 +52,6 @@ void TestDesktopSession::indexAndComeBack() {
     first.start(QStringLiteral(PICTAVO_BINARY), {pictures});
     QString window = waitForWindow("Zelmar Pictavo");
     QVERIFY(!window.isEmpty());
-    grab(window, "xvfb-main-window");
     tool("xdotool", {"windowactivate", "--sync", window});
     tool("xdotool", {"windowmove", "--sync", window, "200", "150"});
     const QString placed = tool("xdotool", {"getwindowgeometry", window}).section('\n', 1);
@@ -80,9 +59,9 @@ void TestDesktopSession::indexAndComeBack() {
     const QString question = waitForWindow("Confirm");
     QVERIFY(!question.isEmpty());
     tool("xdotool", {"key", "--window", question, "Escape"}); // No: nothing is opened
-    QVERIFY(eventually([this] {
-        return tool("xdotool", {"search", "--onlyvisible", "--name", "^Confirm$"}).isEmpty();
-    }));
+    const QStringList confirm{"search", "--onlyvisible", "--name", "^Confirm$"};
+    for (QDeadlineTimer gone(60000); !gone.hasExpired() && !tool("xdotool", confirm).isEmpty();)
+        QTest::qWait(100);
     tool("xdotool", {"windowactivate", "--sync", window});
     tool("xdotool", {"key", "alt+F4"});
     QVERIFY(first.waitForFinished(60000));
