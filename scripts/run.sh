@@ -1,6 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and indexes the directory given as the argument.
+# Installs what is missing, builds, and starts the desktop program, in DIR when one is given:
+#   scripts/run.sh [DIR]
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 pictavo_install_missing
 pictavo_build "$PICTAVO_SOURCE/build"
-exec "$PICTAVO_SOURCE/build/cli/pictavo-index" "$@"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display found: Pictavo's window needs a graphical session (DISPLAY or WAYLAND_DISPLAY)." >&2
+    echo "To index a directory without one, run:" >&2
+    echo "    $PICTAVO_SOURCE/build/cli/pictavo-index [--height H --width W] [--output NAME] DIR" >&2
+    exit 1
+fi
+exec "$PICTAVO_SOURCE/build/bin/pictavo" "$@"

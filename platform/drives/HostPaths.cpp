@@ -125,4 +125,8 @@ std::string readLink(const std::string& path) {
     }
 }
 
+std::string executablePath() {
+    return readLink("/proc/self/exe");
+}
+
 } // namespace platform::host

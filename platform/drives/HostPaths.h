@@ -36,6 +36,9 @@ std::string configFolder();
 // The target of a symbolic link as stored in it; empty when path is no link.
 std::string readLink(const std::string& path);
 
+// The running program's file, as the kernel resolved it at start; empty when unknown.
+std::string executablePath();
+
 // No write permission for us, or none for anybody (which even the superuser, who may write
 // anything, sees as read-only). name is relative to directoryFd (or AT_FDCWD).
 bool isReadOnly(int directoryFd, const char* name);

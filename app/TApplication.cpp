@@ -1,0 +1,298 @@
+#include "app/TApplication.h"
+
+#include "app/ErrorGuard.h"
+#include "app/HelpRequest.h"
+#include "app/QuitMonitor.h"
+#include "platform/drives/HostPaths.h"
+#include "platform/drives/Paths.h"
+#include "platform/shell/Shell.h"
+#include "platform/shell/TerminationSignals.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QCursor>
+#include <QFile>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSessionManager>
+#include <QTimer>
+#include <QWhatsThis>
+
+namespace {
+
+std::string toText(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
+// The direct child of parent that lies on top at the point (in parent's coordinates).
+QWidget* childOnTopAt(const QWidget* parent, const QPoint& point) {
+    const QObjectList& children = parent->children();
+    for (auto it = children.crbegin(); it != children.crend(); ++it) {
+        if (!(*it)->isWidgetType())
+            continue;
+        auto* child = static_cast<QWidget*>(*it);
+        if (child->isWindow() || !child->isVisible() ||
+            child->testAttribute(Qt::WA_TransparentForMouseEvents))
+            continue;
+        const QPoint inChild = point - child->pos();
+        if (child->rect().contains(inChild) &&
+            (child->mask().isEmpty() || child->mask().contains(inChild)))
+            return child;
+    }
+    return nullptr;
+}
+
+bool isMenuWidget(const QObject* object) {
+    return qobject_cast<const QMenu*>(object) || qobject_cast<const QMenuBar*>(object);
+}
+
+// The window a menu or menu bar belongs to.
+const QWidget* menuOwnerWindow(const QWidget* menu) {
+    const QWidget* widget = menu;
+    while (widget && isMenuWidget(widget))
+        widget = widget->parentWidget();
+    return widget ? widget->window() : menu->window();
+}
+
+} // namespace
+
+TApplication::TApplication(int& argc, char** argv)
+    : QApplication(argc, argv) {
+    // The main window posts the quit request itself when it is closed.
+    setQuitOnLastWindowClosed(false);
+    installEventFilter(this);
+    QuitMonitor::instance();
+
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+            &TApplication::Idle);
+
+    SetHelpRequestHandler([this](quint16 command, quint32 data) {
+        if (m_helpFile.empty())
+            return false;
+        return platform::Shell::current().winHelp(m_helpFile, command, data);
+    });
+
+    m_terminationSignals = new TerminationSignals(this);
+    connect(m_terminationSignals, &TerminationSignals::received, this, &TApplication::EndSession);
+    // The session manager asks whether we object to the session ending: we do not, and the
+    // settings are saved at once, since nothing guarantees another event after this one.
+    connect(this, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager&) { EndSession(); });
+}
+
+TApplication::~TApplication() {
+    SetHelpRequestHandler({});
+}
+
+TApplication* TApplication::instance() {
+    return qobject_cast<TApplication*>(QCoreApplication::instance());
+}
+
+std::string TApplication::HelpFileBesideExecutable() {
+    std::string executable;
+    if (platform::toDrivePath(platform::host::executablePath(), executable) != 0)
+        executable.clear();
+    const auto end = executable.find_last_of("\\:");
+    const std::string folder =
+        end == std::string::npos ? std::string() : executable.substr(0, end + 1);
+    return folder + "Pictavo.hlp";
+}
+
+void TApplication::setMainForm(QWidget* form) {
+    if (m_mainForm)
+        m_mainForm->removeEventFilter(this);
+    m_mainForm = form;
+    if (m_mainForm)
+        m_mainForm->installEventFilter(this);
+}
+
+void TApplication::SetApplicationHint(const std::string& hint) {
+    if (hint == m_hint)
+        return;
+    m_hint = hint;
+    if (m_onHint)
+        RunGuarded(m_onHint);
+}
+
+int TApplication::Run() {
+    if (m_mainForm && !QuitMonitor::terminated()) {
+        m_mainForm->show();
+        exec();
+    }
+    if (m_mainForm) {
+        m_mainForm->hide();
+        delete m_mainForm.data();
+    }
+    return 0;
+}
+
+void TApplication::PostQuitRequest() {
+    if (QCoreApplication* application = QCoreApplication::instance())
+        QCoreApplication::postEvent(application, new QEvent(QEvent::Quit));
+}
+
+void TApplication::EndSession() {
+    QuitMonitor::markTerminated();
+    QCoreApplication::exit(0);
+}
+
+void TApplication::Idle() {
+    // While a menu or a drop-down list is open, the highlighted item's hint is in force.
+    if (activePopupWidget())
+        return;
+    RunGuarded([this] { SetApplicationHint(LongHint(EffectiveHint(ControlAt(QCursor::pos())))); });
+}
+
+void TApplication::WatchMenuHints(QMenuBar* menuBar) {
+    const auto showItemHint = [this](QAction* action) {
+        SetApplicationHint(LongHint(toText(action->property("Hint").toString())));
+    };
+    connect(menuBar, &QMenuBar::hovered, this, showItemHint);
+    const QList<QMenu*> menus = menuBar->findChildren<QMenu*>();
+    for (QMenu* menu : menus) {
+        connect(menu, &QMenu::hovered, this, showItemHint);
+        connect(menu, &QMenu::aboutToHide, this, [this] { SetApplicationHint({}); });
+    }
+}
+
+QWidget* TApplication::ControlAt(const QPoint& globalPosition) {
+    QWidget* found = QApplication::topLevelAt(globalPosition);
+    if (!found)
+        return nullptr;
+    for (;;) {
+        QWidget* child = childOnTopAt(found, found->mapFromGlobal(globalPosition));
+        if (!child)
+            return found;
+        if (qobject_cast<QLabel*>(child))
+            return child;
+        if (!child->isEnabled())
+            return found;
+        found = child;
+    }
+}
+
+std::string TApplication::EffectiveHint(const QWidget* control) {
+    for (const QWidget* widget = control; widget; widget = widget->parentWidget()) {
+        const QString hint = widget->property("Hint").toString();
+        if (!hint.isEmpty())
+            return toText(hint);
+        if (widget->isWindow())
+            break;
+    }
+    return {};
+}
+
+std::string TApplication::LongHint(const std::string& hint) {
+    const auto bar = hint.find('|');
+    return bar == std::string::npos ? hint : hint.substr(bar + 1);
+}
+
+int TApplication::EffectiveHelpContext(const QWidget* control) {
+    for (const QWidget* widget = control; widget; widget = widget->parentWidget()) {
+        if (const int context = widget->property("HelpContext").toInt())
+            return context;
+        // A drop-down list is a window of its own, yet part of the control that opened it.
+        if (widget->isWindow() && widget->windowType() != Qt::Popup)
+            break;
+    }
+    return 0;
+}
+
+int TApplication::MenuItemHelpContext(const QWidget* menuWidget, const QAction* item) {
+    if (const int context = item->property("HelpContext").toInt())
+        return context;
+    for (const QWidget* widget = menuWidget; widget; widget = widget->parentWidget()) {
+        const auto* menu = qobject_cast<const QMenu*>(widget);
+        if (!menu)
+            break;
+        if (const int context = menu->menuAction()->property("HelpContext").toInt())
+            return context;
+    }
+    return 0;
+}
+
+void TApplication::RequestContextHelp(const QWidget* window, int helpContext) {
+    const bool popUp = window && window->windowFlags().testFlag(Qt::WindowContextHelpButtonHint);
+    RequestHelp(popUp ? HELP_CONTEXTPOPUP : HELP_CONTEXT, static_cast<quint32>(helpContext));
+}
+
+bool TApplication::HelpForKey(QObject* receiver) {
+    if (isMenuWidget(receiver)) {
+        auto* menuWidget = static_cast<QWidget*>(receiver);
+        const QAction* item = nullptr;
+        if (auto* menu = qobject_cast<QMenu*>(menuWidget))
+            item = menu->activeAction();
+        else
+            item = static_cast<QMenuBar*>(menuWidget)->activeAction();
+        if (!item)
+            return false;
+        RequestContextHelp(menuOwnerWindow(menuWidget), MenuItemHelpContext(menuWidget, item));
+        return true;
+    }
+    const QWidget* control = receiver->isWidgetType() ? static_cast<QWidget*>(receiver) : nullptr;
+    if (!control)
+        return false;
+    if (const int context = EffectiveHelpContext(control))
+        RequestContextHelp(control->window(), context);
+    return true;
+}
+
+bool TApplication::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Close:
+        // The window stays on screen until the loop takes the request; nothing is saved yet.
+        if (watched == m_mainForm && !QuitMonitor::terminated()) {
+            event->ignore();
+            PostQuitRequest();
+            return true;
+        }
+        break;
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_F1)
+            break;
+        if (key->modifiers() == Qt::ShiftModifier) {
+            if (!QWhatsThis::inWhatsThisMode())
+                QWhatsThis::enterWhatsThisMode();
+            return true;
+        }
+        if (key->modifiers() == Qt::NoModifier) {
+            bool handled = false;
+            RunGuarded([&] { handled = HelpForKey(watched); });
+            return handled;
+        }
+        break;
+    }
+    case QEvent::QueryWhatsThis:
+        // Every place may be clicked; what is there decides whether help comes.
+        event->accept();
+        return true;
+    case QEvent::WhatsThis: {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        RunGuarded([&] {
+            const QWidget* control = ControlAt(help->globalPos());
+            if (const int context = EffectiveHelpContext(control))
+                RequestContextHelp(control->window(), context);
+        });
+        // Taken here, so it travels no further out; the mode ends once the click is over.
+        event->accept();
+        QTimer::singleShot(0, this, [] { QWhatsThis::leaveWhatsThisMode(); });
+        return true;
+    }
+    default:
+        break;
+    }
+    return QApplication::eventFilter(watched, event);
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        HandleError(std::current_exception());
+        return false;
+    }
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "app/TModalForm.h"
+
+#include <memory>
+
+namespace Ui {
+class TAboutWindow;
+}
+
+// The product window of Help, About: name, version, the maker's contacts and logo. Shown
+// modally and closed only through the title bar.
+class TAboutWindow : public TModalForm {
+    Q_OBJECT
+
+public:
+    explicit TAboutWindow(QWidget* parent = nullptr);
+    ~TAboutWindow() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void centreIn(const QMargins& frame);
+    void FormShow();
+    void FormActivate();
+
+    std::unique_ptr<Ui::TAboutWindow> m_ui;
+};
