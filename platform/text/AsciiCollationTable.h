@@ -93,10 +93,16 @@ private:
         return m_rank[byte] & ~Continues;
     }
 
-    // The rank of text[i] after a part that may hold anything.
+    // The rank of text[i] after a part that may hold anything. Right after a character beyond
+    // ASCII it may continue a contraction that character starts (U+FDD1 and "L" in the root
+    // collation), so only the collator can tell.
     std::uint8_t boundaryRank(std::string_view text, std::size_t i) const noexcept {
         const auto byte = static_cast<unsigned char>(text[i]);
-        return byte < 0x80 && (m_rank[byte] & Continues) ? Unranked : rankAt(text, i);
+        if (byte < 0x80 && (m_rank[byte] & Continues))
+            return Unranked;
+        if (i > 0 && static_cast<unsigned char>(text[i - 1]) >= 0x80)
+            return Unranked;
+        return rankAt(text, i);
     }
 
     // Unranked, or the character's place (with Continues where that applies); equal for
