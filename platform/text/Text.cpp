@@ -215,6 +215,13 @@ int compareText(std::string_view a, std::string_view b, bool ignoreCase) {
     return result == UCOL_LESS ? -1 : (result == UCOL_GREATER ? 1 : 0);
 }
 
+const AsciiCollationTable* ignoringCaseTable() {
+    Collators& open = collators();
+    if (!open.get(true) || !open.asciiTable().usable())
+        return nullptr;
+    return &open.asciiTable();
+}
+
 void setCollationLocale(std::string_view locale) {
     collators().reopen(icuLocaleName(locale));
 }
