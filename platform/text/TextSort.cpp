@@ -44,6 +44,11 @@ public:
             const std::uint16_t pivot = medianSymbol(items, count, depth);
             std::size_t less = 0, i = 0, greater = count;
             while (i < greater) {
+                // Names lie all over the buffer: ask for the ones a few steps ahead early.
+                if (i + kAhead < greater)
+                    prefetch(items[i + kAhead], depth);
+                if (greater > i + kAhead)
+                    prefetch(items[greater - kAhead], depth);
                 const std::uint16_t s = symbol(items[i], depth);
                 if (s < pivot)
                     std::swap(items[less++], items[i++]);
@@ -98,6 +103,11 @@ public:
 
 private:
     static constexpr std::size_t kSmall = 12;
+    static constexpr std::size_t kAhead = 8;
+
+    void prefetch(const TextRef& ref, std::size_t depth) const {
+        __builtin_prefetch(m_bytes + ref.offset + std::min<std::size_t>(depth, ref.size));
+    }
 
     std::uint16_t medianSymbol(const TextRef* items, std::size_t count, std::size_t depth) const {
         std::uint16_t a = symbol(items[0], depth);
