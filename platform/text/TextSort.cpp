@@ -36,12 +36,28 @@ public:
         return m_table.plainRank(static_cast<unsigned char>(m_bytes[ref.offset + depth]));
     }
 
-    // Multikey quicksort from depth on: three-way partitions by one symbol, the equal part
-    // going on with the next. The largest part is taken in the loop, so the stack stays
-    // logarithmic however long the names.
+    // Four symbols from depth on as one number that orders as they do; past the end of a
+    // text every symbol is End.
+    std::uint64_t symbols(const TextRef& ref, std::size_t depth) const {
+        std::uint64_t key = 0;
+        if (ref.plain) {
+            const auto* text = reinterpret_cast<const unsigned char*>(m_bytes + ref.offset);
+            for (std::size_t k = depth; k < depth + kStep; ++k)
+                key = key << 16 | (k < ref.size ? m_table.plainRank(text[k]) : 0u);
+        } else {
+            for (std::size_t k = depth; k < depth + kStep; ++k)
+                key = key << 16 | m_table.symbolAt(view(ref), k);
+        }
+        return key;
+    }
+
+    // Multikey quicksort from depth on: three-way partitions by four symbols at a time, the
+    // equal part going on with the next four, so that a long shared start costs few passes.
+    // The largest part is taken in the loop, so the stack stays logarithmic however long the
+    // names.
     void sortBySymbols(TextRef* items, std::size_t count, std::size_t depth) const {
         while (count > kSmall) {
-            const std::uint16_t pivot = medianSymbol(items, count, depth);
+            const std::uint64_t pivot = medianSymbols(items, count, depth);
             std::size_t less = 0, i = 0, greater = count;
             while (i < greater) {
                 // Names lie all over the buffer: ask for the ones a few steps ahead early.
@@ -49,7 +65,7 @@ public:
                     prefetch(items[i + kAhead], depth);
                 if (greater > i + kAhead)
                     prefetch(items[greater - kAhead], depth);
-                const std::uint16_t s = symbol(items[i], depth);
+                const std::uint64_t s = symbols(items[i], depth);
                 if (s < pivot)
                     std::swap(items[less++], items[i++]);
                 else if (s > pivot)
@@ -63,9 +79,9 @@ public:
                 std::size_t depth;
             };
             Part parts[3] = {{items, less, depth},
-                             {items + less, greater - less, depth + 1},
+                             {items + less, greater - less, depth + kStep},
                              {items + greater, count - greater, depth}};
-            if (pivot == AsciiCollationTable::End)
+            if ((pivot & 0xFFFF) == AsciiCollationTable::End)
                 parts[1].count = 0; // names that ended here are equal
             std::sort(std::begin(parts), std::end(parts),
                       [](const Part& a, const Part& b) { return a.count < b.count; });
@@ -104,15 +120,16 @@ public:
 private:
     static constexpr std::size_t kSmall = 12;
     static constexpr std::size_t kAhead = 8;
+    static constexpr std::size_t kStep = 4;
 
     void prefetch(const TextRef& ref, std::size_t depth) const {
         __builtin_prefetch(m_bytes + ref.offset + std::min<std::size_t>(depth, ref.size));
     }
 
-    std::uint16_t medianSymbol(const TextRef* items, std::size_t count, std::size_t depth) const {
-        std::uint16_t a = symbol(items[0], depth);
-        std::uint16_t b = symbol(items[count / 2], depth);
-        std::uint16_t c = symbol(items[count - 1], depth);
+    std::uint64_t medianSymbols(const TextRef* items, std::size_t count, std::size_t depth) const {
+        std::uint64_t a = symbols(items[0], depth);
+        std::uint64_t b = symbols(items[count / 2], depth);
+        std::uint64_t c = symbols(items[count - 1], depth);
         if (a > b)
             std::swap(a, b);
         if (b > c)
@@ -121,12 +138,12 @@ private:
     }
 
     bool symbolsBefore(const TextRef& a, const TextRef& b, std::size_t depth) const {
-        for (;; ++depth) {
-            const std::uint16_t s = symbol(a, depth);
-            const std::uint16_t t = symbol(b, depth);
+        for (;; depth += kStep) {
+            const std::uint64_t s = symbols(a, depth);
+            const std::uint64_t t = symbols(b, depth);
             if (s != t)
                 return s < t;
-            if (s == AsciiCollationTable::End)
+            if ((s & 0xFFFF) == AsciiCollationTable::End)
                 return false;
         }
     }
