@@ -23,9 +23,9 @@ struct TextRef {
     static constexpr std::uint64_t MaxSize = (std::uint64_t{1} << 24) - 1;
 };
 
-// Sorts texts held in bytes into the order compareText(a, b, true) gives; equal ones end in
-// any order.
-void sortIgnoringCase(const char* bytes, TextRef* first, TextRef* last);
+// Sorts texts held in bytes into the order compareText(a, b, true) gives, equal ones in any
+// order, and lays bytes out anew in that order (the references follow).
+void sortIgnoringCase(std::string& bytes, TextRef* first, TextRef* last);
 
 // Opens the collation of another locale ("de_DE.UTF-8", "C", ...) for the rest of the
 // process; tests use it to pin the order they check.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -51,30 +52,32 @@ public:
         return key;
     }
 
+    // A text with the next four of its symbols, taken once for every partition at one depth:
+    // the names lie all over memory, and the partitions touch each of them many times.
+    struct Keyed {
+        std::uint64_t key;
+        TextRef ref;
+    };
+
     // Multikey quicksort from depth on: three-way partitions by four symbols at a time, the
     // equal part going on with the next four, so that a long shared start costs few passes.
     // The largest part is taken in the loop, so the stack stays logarithmic however long the
-    // names.
-    void sortBySymbols(TextRef* items, std::size_t count, std::size_t depth) const {
+    // names. The keys must hold the symbols at depth.
+    void sortBySymbols(Keyed* items, std::size_t count, std::size_t depth) const {
         while (count > kSmall) {
-            const std::uint64_t pivot = medianSymbols(items, count, depth);
+            const std::uint64_t pivot = medianKey(items, count);
             std::size_t less = 0, i = 0, greater = count;
             while (i < greater) {
-                // Names lie all over the buffer: ask for the ones a few steps ahead early.
-                if (i + kAhead < greater)
-                    prefetch(items[i + kAhead], depth);
-                if (greater > i + kAhead)
-                    prefetch(items[greater - kAhead], depth);
-                const std::uint64_t s = symbols(items[i], depth);
-                if (s < pivot)
+                const std::uint64_t key = items[i].key;
+                if (key < pivot)
                     std::swap(items[less++], items[i++]);
-                else if (s > pivot)
+                else if (key > pivot)
                     std::swap(items[i], items[--greater]);
                 else
                     ++i;
             }
             struct Part {
-                TextRef* items;
+                Keyed* items;
                 std::size_t count;
                 std::size_t depth;
             };
@@ -83,6 +86,8 @@ public:
                              {items + greater, count - greater, depth}};
             if ((pivot & 0xFFFF) == AsciiCollationTable::End)
                 parts[1].count = 0; // names that ended here are equal
+            else
+                takeKeys(parts[1].items, parts[1].count, parts[1].depth);
             std::sort(std::begin(parts), std::end(parts),
                       [](const Part& a, const Part& b) { return a.count < b.count; });
             sortBySymbols(parts[0].items, parts[0].count, parts[0].depth);
@@ -92,8 +97,16 @@ public:
             depth = parts[2].depth;
         }
         for (std::size_t i = 1; i < count; ++i) {
-            for (std::size_t j = i; j > 0 && symbolsBefore(items[j], items[j - 1], depth); --j)
+            for (std::size_t j = i; j > 0 && keyedBefore(items[j], items[j - 1], depth); --j)
                 std::swap(items[j], items[j - 1]);
+        }
+    }
+
+    void takeKeys(Keyed* items, std::size_t count, std::size_t depth) const {
+        for (std::size_t i = 0; i < count; ++i) {
+            if (i + kAhead < count)
+                prefetch(items[i + kAhead].ref, depth);
+            items[i].key = symbols(items[i].ref, depth);
         }
     }
 
@@ -126,10 +139,10 @@ private:
         __builtin_prefetch(m_bytes + ref.offset + std::min<std::size_t>(depth, ref.size));
     }
 
-    std::uint64_t medianSymbols(const TextRef* items, std::size_t count, std::size_t depth) const {
-        std::uint64_t a = symbols(items[0], depth);
-        std::uint64_t b = symbols(items[count / 2], depth);
-        std::uint64_t c = symbols(items[count - 1], depth);
+    static std::uint64_t medianKey(const Keyed* items, std::size_t count) {
+        std::uint64_t a = items[0].key;
+        std::uint64_t b = items[count / 2].key;
+        std::uint64_t c = items[count - 1].key;
         if (a > b)
             std::swap(a, b);
         if (b > c)
@@ -137,10 +150,14 @@ private:
         return a > b ? a : b;
     }
 
-    bool symbolsBefore(const TextRef& a, const TextRef& b, std::size_t depth) const {
-        for (;; depth += kStep) {
-            const std::uint64_t s = symbols(a, depth);
-            const std::uint64_t t = symbols(b, depth);
+    bool keyedBefore(const Keyed& a, const Keyed& b, std::size_t depth) const {
+        if (a.key != b.key)
+            return a.key < b.key;
+        if ((a.key & 0xFFFF) == AsciiCollationTable::End)
+            return false;
+        for (depth += kStep;; depth += kStep) {
+            const std::uint64_t s = symbols(a.ref, depth);
+            const std::uint64_t t = symbols(b.ref, depth);
             if (s != t)
                 return s < t;
             if ((s & 0xFFFF) == AsciiCollationTable::End)
@@ -210,33 +227,66 @@ void mergeRuns(TextRef* items, std::size_t low, std::size_t middle, std::size_t 
     std::copy(buffer.begin() + static_cast<std::ptrdiff_t>(left), buffer.end(), items + out);
 }
 
+// Copies the texts into a new buffer in the order of the references: whoever reads the list
+// front to back then never waits for memory at each name.
+void layOut(std::string& bytes, TextRef* first, TextRef* last) {
+    constexpr std::size_t kAhead = 16;
+    std::string sorted;
+    sorted.reserve(bytes.size());
+    for (TextRef* ref = first; ref != last; ++ref) {
+        if (last - ref > static_cast<std::ptrdiff_t>(kAhead))
+            __builtin_prefetch(bytes.data() + ref[kAhead].offset);
+        const std::size_t offset = sorted.size();
+        sorted.append(bytes, ref->offset, ref->size);
+        ref->offset = offset;
+    }
+    bytes = std::move(sorted);
+}
+
 } // namespace
 
-void sortIgnoringCase(const char* bytes, TextRef* first, TextRef* last) {
+void sortIgnoringCase(std::string& bytes, TextRef* first, TextRef* last) {
     const auto count = static_cast<std::size_t>(last - first);
     if (count < 2)
         return;
-    const auto less = [bytes](const TextRef& a, const TextRef& b) {
-        return compareText({bytes + a.offset, static_cast<std::size_t>(a.size)},
-                           {bytes + b.offset, static_cast<std::size_t>(b.size)}, true) < 0;
-    };
     const AsciiCollationTable* table = ignoringCaseTable();
     if (!table) {
-        std::stable_sort(first, last, less);
+        std::stable_sort(first, last, [&bytes](const TextRef& a, const TextRef& b) {
+            return compareText({bytes.data() + a.offset, static_cast<std::size_t>(a.size)},
+                               {bytes.data() + b.offset, static_cast<std::size_t>(b.size)},
+                               true) < 0;
+        });
+        layOut(bytes, first, last);
         return;
     }
 
-    const SymbolSort sort(bytes, *table);
-    for (TextRef* ref = first; ref != last; ++ref)
-        ref->plain = table->plain(sort.view(*ref));
-    sort.sortBySymbols(first, count, 0);
+    {
+        const SymbolSort sort(bytes.data(), *table);
+        std::vector<SymbolSort::Keyed> keyed(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            keyed[i].ref = first[i];
+            keyed[i].ref.plain = table->plain(sort.view(first[i]));
+        }
+        sort.takeKeys(keyed.data(), count, 0);
+        sort.sortBySymbols(keyed.data(), count, 0);
+        for (std::size_t i = 0; i < count; ++i)
+            first[i] = keyed[i].ref;
+    }
+    // What follows reads neighbours: it finds them next to each other in memory.
+    layOut(bytes, first, last);
 
+    const SymbolSort sort(bytes.data(), *table);
     std::vector<std::size_t> runs{0};
     for (std::size_t i = 1; i < count; ++i) {
         if (!sort.ranksDecide(first[i - 1], first[i]))
             runs.push_back(i);
     }
     runs.push_back(count);
+    const char* laidOut = bytes.data();
+    const auto less = [laidOut](const TextRef& a, const TextRef& b) {
+        return compareText({laidOut + a.offset, static_cast<std::size_t>(a.size)},
+                           {laidOut + b.offset, static_cast<std::size_t>(b.size)}, true) < 0;
+    };
     std::vector<TextRef> buffer;
     while (runs.size() > 2) {
         std::size_t kept = 1;
