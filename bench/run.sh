@@ -7,8 +7,8 @@
 # COUNT: entries per directory (default 10000 100000 1000000). Each count is measured on two
 # directories: the generator's mixed names, and "twins", names in threes that differ only in
 # case with long shared starts. They are generated under DIR (default bench/data, git-ignored)
-# once and reused; results go to bench/results. Times are medians of N runs (default 15, 5 at
-# a million entries) after one warm-up run.
+# once and reused; results go to bench/results. Times are medians of N runs (default 15, 6 at
+# a million entries), taken in three rounds that each start with a warm-up run.
 # Targets at 100,000 and 1,000,000 entries: pictavo-index <= 3x the floor and <= 0.2x tree -H,
 # peak memory at 1,000,000 entries <= 80 MB.
 set -euo pipefail
@@ -52,25 +52,37 @@ for mode in mixed twins; do
         touch "$data/$name.done"
     fi
     n=$runs
-    [ -n "$n" ] || { [ "$count" -ge 1000000 ] && n=5 || n=15; }
+    [ -n "$n" ] || { [ "$count" -ge 1000000 ] && n=6 || n=15; }
 
     # Peak memory first; this run also leaves the page in place, so every timed run replaces
     # an existing page, as repeated use does.
     rss_kb=$(/usr/bin/time -f '%M' "$index" --output pictavo-bench.html "$dir" 2>&1 >/dev/null | tail -n 1)
 
-    json="$results/$name.json"
-    hyperfine --style basic --warmup 1 --runs "$n" --export-json "$json" \
-        -n pictavo-index "'$index' --output pictavo-bench.html '$dir'" \
-        -n floor "'$floor' '$dir'" \
-        -n 'tree -H' "cd '$dir' && tree -H . " \
-        -n 'find | sort -f' "find '$dir' -maxdepth 1 \\( -iname '*.jpeg' -o -iname '*.jpg' -o -iname '*.gif' \\) | sort -f" \
-        >&2
+    # Hyperfine times one command's runs in a row; on a shared machine the load then differs
+    # between the commands compared. So the runs are split into rounds that take turns.
+    rounds=$(( n >= 3 ? 3 : 1 ))
+    jsons=()
+    for round in $(seq 1 "$rounds"); do
+        json="$results/$name.$round.json"
+        jsons+=("$json")
+        hyperfine --style basic --warmup 1 --runs $(( (n + rounds - 1) / rounds )) --export-json "$json" \
+            -n pictavo-index "'$index' --output pictavo-bench.html '$dir'" \
+            -n floor "'$floor' '$dir'" \
+            -n 'tree -H' "cd '$dir' && tree -H . " \
+            -n 'find | sort -f' "find '$dir' -maxdepth 1 \\( -iname '*.jpeg' -o -iname '*.jpg' -o -iname '*.gif' \\) | sort -f" \
+            >&2
+    done
 
-    summary+=("$(python3 - "$json" "$count" "$mode" "$rss_kb" <<'PY'
-import json, sys
-path, count, mode, rss_kb = sys.argv[1], int(sys.argv[2]), sys.argv[3], int(sys.argv[4])
-# Medians: the machine may be shared, and a median shrugs off the odd disturbed run.
-median = {r["command"]: r["median"] for r in json.load(open(path))["results"]}
+    summary+=("$(python3 - "$count" "$mode" "$rss_kb" "${jsons[@]}" <<'PY'
+import json, statistics, sys
+count, mode, rss_kb, paths = int(sys.argv[1]), sys.argv[2], int(sys.argv[3]), sys.argv[4:]
+# Medians of all rounds' runs: the machine may be shared, and a median shrugs off the odd
+# disturbed run.
+times = {}
+for path in paths:
+    for r in json.load(open(path))["results"]:
+        times.setdefault(r["command"], []).extend(r["times"])
+median = {command: statistics.median(values) for command, values in times.items()}
 p, f, t, s = (median[name] for name in ("pictavo-index", "floor", "tree -H", "find | sort -f"))
 ok = lambda good: "ok" if good else "MISSED"
 rss_mb = rss_kb * 1024 / 1e6
