@@ -13,8 +13,8 @@ namespace platform {
 namespace {
 
 // Comparing names costs about twenty million collations at a million names, even when the
-// ASCII table settles most of them. Sorting by the table's symbols instead looks at each
-// symbol of a shared start once per partition and never enters the collator. Where the
+// ASCII table settles most of them. Sorting by the table's symbols instead reads each name
+// a few times, four symbols at a time, and never enters the collator. Where the
 // symbols of two neighbours first differ in ranks, their order is the collation's; where a
 // literal differs, the sorted list may be out of order, so it is cut into runs there and
 // the runs are merged by the collation. Names in one script mostly form a few long runs that
