@@ -112,6 +112,8 @@ public:
 
     // Whether ranks (or one name ending) decide between two names, rather than a literal.
     bool ranksDecide(const TextRef& a, const TextRef& b) const {
+        if (a.plain && b.plain)
+            return true; // nothing but ranks
         const std::string_view x = view(a);
         const std::string_view y = view(b);
         const std::size_t common = std::min(x.size(), y.size());
