@@ -2,6 +2,10 @@
 // extensions, the rest other files, near misses that must not be listed, a few
 // subdirectories, and some non-ASCII names. Files are empty. The same count always gives the
 // same names, so a directory is generated once and reused.
+//
+// With --twins, names come in threes that differ only in case (resume.jpg, Resume.JPG,
+// RESUME.jpg) and share long starts (IMG_0000001.JPG, "Holiday 2024 - Lake Garda - ..."),
+// a tenth of them beyond ASCII: the names a camera, a scanner and a careless copy leave.
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -34,6 +38,35 @@ const char* const kStems[] = {"IMG_",
                               "a&b's ",
                               "Pic"};
 
+// One stem in three spellings, lower, title and upper case.
+struct Twins {
+    const char* spelling[3];
+};
+const Twins kAsciiTwins[] = {
+    {{"img_", "Img_", "IMG_"}},
+    {{"dsc_", "Dsc_", "DSC_"}},
+    {{"pxl_20240615_", "Pxl_20240615_", "PXL_20240615_"}},
+    {{"holiday 2024 - lake garda - day 3 - ", "Holiday 2024 - Lake Garda - Day 3 - ",
+      "HOLIDAY 2024 - LAKE GARDA - DAY 3 - "}},
+    {{"resume", "Resume", "RESUME"}},
+    {{"scan of the tax return ", "Scan Of The Tax Return ", "SCAN OF THE TAX RETURN "}},
+};
+const Twins kOtherTwins[] = {
+    {{"\xc3\xa9t\xc3\xa9 ", "\xc3\x89t\xc3\xa9 ", "\xc3\x89T\xc3\x89 "}},
+    {{"\xc3\xbc"
+      "berfahrt_",
+      "\xc3\x9c"
+      "berfahrt_",
+      "\xc3\x9c"
+      "BERFAHRT_"}},
+    {{"\xd1\x84\xd0\xbe\xd1\x82\xd0\xbe ", "\xd0\xa4\xd0\xbe\xd1\x82\xd0\xbe ",
+      "\xd0\xa4\xd0\x9e\xd0\xa2\xd0\x9e "}},
+};
+const char* const kTwinPictures[][3] = {
+    {".jpg", ".Jpg", ".JPG"}, {".jpeg", ".Jpeg", ".JPEG"}, {".gif", ".Gif", ".GIF"}};
+const char* const kTwinOthers[][3] = {{".png", ".Png", ".PNG"},
+                                      {".jpg.txt", ".Jpg.txt", ".JPG.TXT"}};
+
 std::uint64_t s_state = 0x9E3779B97F4A7C15ull;
 
 std::uint64_t nextRandom() {
@@ -44,19 +77,30 @@ std::uint64_t nextRandom() {
 }
 
 template <typename T, std::size_t N>
-const char* pick(const T (&items)[N]) {
+const T& pick(const T (&items)[N]) {
     return items[nextRandom() % N];
+}
+
+bool createFile(const std::string& path) {
+    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (file < 0) {
+        std::perror(path.c_str());
+        return false;
+    }
+    close(file);
+    return true;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: pictavo-bench-generate DIR COUNT\n");
+    const bool twins = argc == 4 && std::strcmp(argv[1], "--twins") == 0;
+    if (argc != 3 && !twins) {
+        std::fprintf(stderr, "usage: pictavo-bench-generate [--twins] DIR COUNT\n");
         return 2;
     }
-    const std::string directory = argv[1];
-    const long count = std::strtol(argv[2], nullptr, 10);
+    const std::string directory = argv[argc - 2];
+    const long count = std::strtol(argv[argc - 1], nullptr, 10);
     if (count <= 0) {
         std::fprintf(stderr, "COUNT must be a positive number\n");
         return 2;
@@ -68,8 +112,30 @@ int main(int argc, char** argv) {
 
     long pictures = 0;
     std::string path;
+    const Twins* stem = nullptr;
+    unsigned kind = 0;
     for (long i = 0; i < count; ++i) {
-        const unsigned kind = static_cast<unsigned>(nextRandom() % 1000);
+        if (twins) {
+            // Each three in a row share stem, number and kind, and differ in case.
+            const int spelling = static_cast<int>(i % 3);
+            if (spelling == 0) {
+                stem = nextRandom() % 10 ? &pick(kAsciiTwins) : &pick(kOtherTwins);
+                kind = static_cast<unsigned>(nextRandom() % 1000);
+            }
+            char number[32];
+            std::snprintf(number, sizeof number, "%07ld", i / 3);
+            path = directory;
+            path += '/';
+            path += stem->spelling[spelling];
+            path += number;
+            const bool picture = kind < 600;
+            path += picture ? kTwinPictures[kind % 3][spelling] : kTwinOthers[kind % 2][spelling];
+            pictures += picture;
+            if (!createFile(path))
+                return 1;
+            continue;
+        }
+        kind = static_cast<unsigned>(nextRandom() % 1000);
         char number[32];
         std::snprintf(number, sizeof number, "%07ld", i);
         path = directory;
@@ -95,12 +161,8 @@ int main(int argc, char** argv) {
             }
             continue;
         }
-        const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-        if (file < 0) {
-            std::perror(path.c_str());
+        if (!createFile(path))
             return 1;
-        }
-        close(file);
     }
     std::printf("%ld entries, %ld pictures\n", count, pictures);
     return 0;

@@ -265,14 +265,14 @@ std::string CHTMLOutput::BuildTable() const {
     std::string table;
     if (Files) {
         std::size_t nameBytes = 0;
-        for (const std::string& name : *Files)
+        for (std::string_view name : *Files)
             nameBytes += name.size();
         table.reserve(64 + nameBytes * 3 + Files->count() * (96 + tail.size()));
     }
     table.append(kTableStart).append(LineBreak);
     int column = 1;
     if (Files) {
-        for (const std::string& name : *Files)
+        for (std::string_view name : *Files)
             appendCell(table, name, column, LineBreak, tail);
     }
     appendTableEnd(table, column, LineBreak);
@@ -305,7 +305,7 @@ int CHTMLOutput::writePage(platform::OutputFile& file) const {
     const std::string tail = imageTail();
     int column = 1;
     if (Files) {
-        for (const std::string& name : *Files) {
+        for (std::string_view name : *Files) {
             appendCell(chunk, name, column, LineBreak, tail);
             if (chunk.size() >= kChunkSize) {
                 if (const int error = file.write(chunk))

@@ -67,5 +67,5 @@ void CImageLister::AddMatches(std::string_view mask) {
     platform::FileSearch search(pattern);
     platform::FindData entry;
     while (search.next(entry))
-        Files.append(std::move(entry.name));
+        Files.append(entry.name);
 }

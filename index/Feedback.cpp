@@ -32,12 +32,22 @@ std::string FileNameWithoutExtension(const std::string& fileName) {
 }
 
 std::string_view FileNameWithoutExtensionView(std::string_view fileName) {
-    const std::size_t separator = fileName.find_last_of(":\\");
-    const std::size_t partStart = separator == std::string_view::npos ? 0 : separator + 1;
+    // One pass from the end: a page names every picture once, and names end in their
+    // extension.
+    std::size_t dot = std::string_view::npos;
+    std::size_t partStart = 0;
+    for (std::size_t i = fileName.size(); i-- > 0;) {
+        const char c = fileName[i];
+        if (c == '.' && dot == std::string_view::npos) {
+            dot = i;
+        } else if (c == ':' || c == '\\') {
+            partStart = i + 1;
+            break;
+        }
+    }
     if (partStart == fileName.size())
         return fileName;
-    const std::size_t dot = fileName.rfind('.');
-    if (dot == std::string_view::npos || dot < partStart)
+    if (dot == std::string_view::npos)
         return fileName.substr(0, partStart);
     return fileName.substr(0, dot);
 }

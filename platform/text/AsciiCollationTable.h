@@ -59,6 +59,50 @@ public:
         return a.size() > b.size() ? 1 : -1;
     }
 
+    bool usable() const noexcept { return m_usable; }
+
+    // Sorting by ranks gives every byte of a name one symbol: End past its end, its rank
+    // (below Literal) where that decides against any name that shares the symbols before it,
+    // else Literal plus the byte, where only the collator can order a difference.
+    static constexpr std::uint16_t End = 0;
+    static constexpr std::uint16_t Literal = 0x100;
+
+    std::uint16_t symbolAt(std::string_view text, std::size_t i) const noexcept {
+        if (i >= text.size())
+            return End;
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const std::uint16_t literal = Literal + byte;
+        if (byte >= 0x80 || m_rank[byte] == Unranked)
+            return literal;
+        if (i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80)
+            return literal;
+        if (i > 0 && static_cast<unsigned char>(text[i - 1]) >= 0x80)
+            return literal;
+        if (m_rank[byte] & Continues) {
+            // Part of a contraction when a chain of its letters leads back to a starter.
+            for (std::size_t j = i; j-- > 0;) {
+                const auto before = static_cast<unsigned char>(text[j]);
+                if (before >= 0x80 || m_rank[before] == Unranked)
+                    return literal;
+                if (!(m_rank[before] & Continues))
+                    break;
+            }
+        }
+        return m_rank[byte] & ~Continues;
+    }
+
+    // Whether every byte of text is ranked ASCII: then its symbols are plainRank() of its
+    // bytes, since no contraction can start in it.
+    bool plain(std::string_view text) const noexcept {
+        for (const char c : text) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte >= 0x80 || m_rank[byte] == Unranked)
+                return false;
+        }
+        return true;
+    }
+    std::uint16_t plainRank(unsigned char byte) const noexcept { return m_rank[byte] & ~Continues; }
+
 private:
     static constexpr std::uint8_t Unranked = 0;
     // Marks a character that continues a contraction of the tailoring; the low bits rank it.
@@ -93,10 +137,16 @@ private:
         return m_rank[byte] & ~Continues;
     }
 
-    // The rank of text[i] after a part that may hold anything.
+    // The rank of text[i] after a part that may hold anything. Right after a character beyond
+    // ASCII it may continue a contraction that character starts (U+FDD1 and "L" in the root
+    // collation), so only the collator can tell.
     std::uint8_t boundaryRank(std::string_view text, std::size_t i) const noexcept {
         const auto byte = static_cast<unsigned char>(text[i]);
-        return byte < 0x80 && (m_rank[byte] & Continues) ? Unranked : rankAt(text, i);
+        if (byte < 0x80 && (m_rank[byte] & Continues))
+            return Unranked;
+        if (i > 0 && static_cast<unsigned char>(text[i - 1]) >= 0x80)
+            return Unranked;
+        return rankAt(text, i);
     }
 
     // Unranked, or the character's place (with Continues where that applies); equal for
@@ -104,5 +154,9 @@ private:
     std::array<std::uint8_t, 128> m_rank{};
     bool m_usable = false;
 };
+
+// The table of the case-ignoring collation that compareText uses, opening it on first use;
+// nullptr when it cannot decide anything.
+const AsciiCollationTable* ignoringCaseTable();
 
 } // namespace platform

@@ -6,6 +6,7 @@
 #include <unicode/ucasemap.h>
 #include <unicode/ucol.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <memory>
@@ -15,13 +16,53 @@ namespace platform {
 
 namespace {
 
-// ICU names locales without the code set or modifier the host adds ("de_DE.UTF-8@euro").
+// What a host locale's modifier means to ICU: a script ("sr_RS@latin" sorts as sr_Latn_RS,
+// with its own letters and contractions) or a registered variant. Other modifiers ("@euro"
+// picks a currency, "@abegede" an order ICU does not have) change nothing here.
+struct Modifier {
+    std::string_view name;
+    std::string_view script;
+    std::string_view variant;
+};
+constexpr Modifier kModifiers[] = {
+    {"latin", "Latn", {}},        {"cyrillic", "Cyrl", {}}, {"devanagari", "Deva", {}},
+    {"arabic", "Arab", {}},       {"iqtelif", "Latn", {}},  {"shaw", "Shaw", {}},
+    {"valencia", {}, "VALENCIA"}, {"saaho", {}, "SAAHO"},
+};
+
+// language[_territory][.codeset][@modifier] → language[_Script][_TERRITORY][_VARIANT]. A
+// modifier already in ICU's keyword form ("@collation=phonebook") is handed on as it is.
 std::string icuLocaleName(std::string_view hostLocale) {
-    const auto end = hostLocale.find_first_of(".@");
-    std::string name(hostLocale.substr(0, end));
+    const std::size_t at = hostLocale.find('@');
+    std::string_view modifier;
+    if (at != std::string_view::npos) {
+        modifier = hostLocale.substr(at + 1);
+        modifier = modifier.substr(0, modifier.find('.'));
+    }
+    const std::string_view name = hostLocale.substr(0, hostLocale.find_first_of(".@"));
     if (name == "C" || name == "POSIX")
         return {};
-    return name;
+    if (modifier.empty())
+        return std::string(name);
+    if (modifier.find('=') != std::string_view::npos)
+        return std::string(name).append(1, '@').append(modifier);
+
+    for (const Modifier& known : kModifiers) {
+        if (known.name != modifier)
+            continue;
+        const std::size_t split = std::min(name.find('_'), name.size());
+        std::string result(name.substr(0, split));
+        if (!known.script.empty())
+            result.append(1, '_').append(known.script);
+        result.append(name.substr(split));
+        if (!known.variant.empty()) {
+            if (split == name.size())
+                result.append(1, '_'); // no territory: "ca__VALENCIA"
+            result.append(1, '_').append(known.variant);
+        }
+        return result;
+    }
+    return std::string(name);
 }
 
 std::string hostCollationLocale() {
@@ -172,6 +213,13 @@ int compareText(std::string_view a, std::string_view b, bool ignoreCase) {
     if (U_FAILURE(status))
         return byteOrder(a, b);
     return result == UCOL_LESS ? -1 : (result == UCOL_GREATER ? 1 : 0);
+}
+
+const AsciiCollationTable* ignoringCaseTable() {
+    Collators& open = collators();
+    if (!open.get(true) || !open.asciiTable().usable())
+        return nullptr;
+    return &open.asciiTable();
 }
 
 void setCollationLocale(std::string_view locale) {

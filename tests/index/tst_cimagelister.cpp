@@ -12,8 +12,8 @@ namespace {
 
 QStringList namesOf(const StringList& list) {
     QStringList names;
-    for (const std::string& name : list)
-        names << QString::fromStdString(name);
+    for (std::string_view name : list)
+        names << QString::fromUtf8(name.data(), qsizetype(name.size()));
     return names;
 }
 

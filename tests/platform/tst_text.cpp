@@ -64,6 +64,14 @@ private slots:
                                                 "été.jpg", "Ete2.jpg", "Zebra.gif"};
         // Swedish sorts ö after z, where the root order puts it with o.
         QTest::newRow("Swedish") << "sv_SE.UTF-8" << QStringList{"oa", "Oc", "z", "öb"};
+        // A script modifier picks the script's tailoring: Latin Serbian sorts č after c and
+        // takes dž and lj as letters of their own; the Cyrillic one leaves Latin to the root order.
+        QTest::newRow("Serbian, Latin")
+            << "sr_RS.UTF-8@latin" << QStringList{"cvet", "čaj", "dan", "džep", "lopta", "ljubav"};
+        QTest::newRow("Serbian, Cyrillic")
+            << "sr_RS.UTF-8" << QStringList{"čaj", "cvet", "dan", "džep", "ljubav", "lopta"};
+        QTest::newRow("modifier with no meaning to collation")
+            << "fi_FI.UTF-8@euro" << QStringList{"oa", "Oc", "z", "öb"};
         // C takes the language-neutral order, never bytes ('B' < 'a' < 'é').
         QTest::newRow("C") << "C" << QStringList{"a", "B", "é", "f"};
     }
