@@ -5,7 +5,7 @@
 #include "platform/text/Text.h"
 #include "selectors/TDirectoryListBox.h"
 #include "selectors/TDriveComboBox.h"
-#include "tests/selectors/Artifacts.h"
+#include "tests/support/Artifacts.h"
 
 #include "tests/support/TestEnvironment.h"
 
