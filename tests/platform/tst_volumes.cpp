@@ -57,42 +57,23 @@ private slots:
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("remote");
         QTest::addColumn<QString>("flags"); // p: case preserved, s: case sensitive
-        const int fixed = int(DriveKind::Fixed), remote = int(DriveKind::Remote);
-        QTest::newRow("root") << "/" << fixed << "Root"
-                              << ""
-                              << "ps";
-        QTest::newRow("under an escaped mount point")
-            << "/media/ann/USB STICK/Pics" << fixed << "STICK"
-            << ""
-            << "p";
-        QTest::newRow("same prefix, other folder") << "/mnt/sharex" << fixed << "Root"
-                                                   << ""
-                                                   << "ps";
-        QTest::newRow("SMB share, below its root") << "/mnt/share/sub" << remote << ""
-                                                   << "\\\\srv\\data\\sub"
-                                                   << "p";
-        QTest::newRow("nested RAM disk") << "/mnt/share/nested/x" << int(DriveKind::RamDisk) << ""
-                                         << ""
-                                         << "ps";
-        QTest::newRow("NFS") << "/mnt/nfs" << remote << ""
-                             << "\\\\srv\\export\\photos"
-                             << "ps";
-        QTest::newRow("SSHFS") << "/home/ann/remote/x/y" << remote << ""
-                               << "\\\\ann@host\\srv\\x\\y"
-                               << "ps";
-        QTest::newRow("plain disc") << "/media/cdrom" << int(DriveKind::CdRom) << ""
-                                    << ""
-                                    << "";
-        QTest::newRow("DVD") << "/media/dvd" << int(DriveKind::CdRom) << ""
-                             << ""
-                             << "ps";
-        QTest::newRow("label by device name") << "/data\\odd" << fixed << "Data"
-                                              << ""
-                                              << "ps";
-        QTest::newRow("the later of two stacked mounts")
-            << "/mnt/stacked" << int(DriveKind::RamDisk) << ""
-            << ""
-            << "ps";
+        const auto row = [](const char* what, const char* root, DriveKind kind, const char* label,
+                            const char* remote, const char* flags) {
+            QTest::newRow(what) << QString(root) << int(kind) << QString(label) << QString(remote)
+                                << QString(flags);
+        };
+        const DriveKind fixed = DriveKind::Fixed, remote = DriveKind::Remote;
+        row("root", "/", fixed, "Root", "", "ps");
+        row("under an escaped mount point", "/media/ann/USB STICK/Pics", fixed, "STICK", "", "p");
+        row("same prefix, other folder", "/mnt/sharex", fixed, "Root", "", "ps");
+        row("SMB share, below its root", "/mnt/share/sub", remote, "", "\\\\srv\\data\\sub", "p");
+        row("nested RAM disk", "/mnt/share/nested/x", DriveKind::RamDisk, "", "", "ps");
+        row("NFS", "/mnt/nfs", remote, "", "\\\\srv\\export\\photos", "ps");
+        row("SSHFS", "/home/ann/remote/x/y", remote, "", "\\\\ann@host\\srv\\x\\y", "ps");
+        row("plain disc", "/media/cdrom", DriveKind::CdRom, "", "", "");
+        row("DVD", "/media/dvd", DriveKind::CdRom, "", "", "ps");
+        row("label by device name", "/data\\odd", fixed, "Data", "", "ps");
+        row("the later of two stacked mounts", "/mnt/stacked", DriveKind::RamDisk, "", "", "ps");
     }
     void describesEachDrive() {
         QFETCH(QString, root);
