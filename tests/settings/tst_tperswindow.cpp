@@ -67,8 +67,6 @@ void TestTPersWindow::restore_data() {
     const QRect designed(98, 118, 304, 204);
     const QVariantMap all{{"WinHeight", 300}, {"WinLeft", 10}, {"WinTop", 20}, {"WinWidth", 500}};
     QTest::newRow("nothing stored: designed bounds") << QVariantMap() << QVariantMap() << designed;
-    QTest::newRow("edges at 0 count as absent")
-        << QVariantMap() << QVariantMap{{"WinLeft", 0}, {"WinTop", 0}} << designed;
     QTest::newRow("edges at -1 and 1")
         << QVariantMap() << QVariantMap{{"WinLeft", -1}, {"WinTop", 1}} << QRect(-1, 1, 304, 204);
     QTest::newRow("SetHeight and SetLeft false")
