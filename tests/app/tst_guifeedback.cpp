@@ -31,10 +31,9 @@ class TestGuiFeedback : public QObject {
 private slots:
     void init();
     void cleanup();
-    void askYesNo_data();
-    void askYesNo();
     void cursorIsOneSetting_data();
     void cursorIsOneSetting();
+    void dialogShowsArrowAndHourglassReturns_data();
     void dialogShowsArrowAndHourglassReturns();
     void statusRepaintsAtOnce();
 
@@ -49,20 +48,6 @@ void TestGuiFeedback::init() {
 void TestGuiFeedback::cleanup() {
     RestoreCursor();
     FeedbackBackend::install(nullptr);
-}
-
-void TestGuiFeedback::askYesNo_data() {
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("Enter") << "Enter" << true;
-    QTest::newRow("close button") << "close" << false;
-}
-
-void TestGuiFeedback::askYesNo() {
-    QFETCH(QString, answer);
-    QFETCH(bool, yes);
-    whenModal([&](QWidget* window) { modaldriver::answer(window, answer); });
-    QCOMPARE(AskYesNo("File succesfully created. Would you like to view it now?"), yes);
 }
 
 void TestGuiFeedback::cursorIsOneSetting_data() {
@@ -85,26 +70,33 @@ void TestGuiFeedback::cursorIsOneSetting() {
     QCOMPARE(cursorSetting(), busy ? "hourglass" : "default");
 }
 
+void TestGuiFeedback::dialogShowsArrowAndHourglassReturns_data() {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("outcome"); // title and cursor while open, then the answer
+    // clang-format off
+    QTest::newRow("error") << "Escape" << "Error default, -";
+    QTest::newRow("question, Enter") << "Enter" << "Confirm default, yes";
+    QTest::newRow("question, close button") << "close" << "Confirm default, no";
+    // clang-format on
+}
+
 void TestGuiFeedback::dialogShowsArrowAndHourglassReturns() {
+    QFETCH(QString, answer);
+    QFETCH(QString, outcome);
     QWidget main;
     main.show();
     SetBusyCursor();
-    QString duringError;
-    QString duringQuestion;
+    QString during;
     whenModal([&](QWidget* window) {
-        duringError = window->windowTitle() + QLatin1Char(' ') + cursorSetting();
-        answer(window, QStringLiteral("Escape"));
+        during = window->windowTitle() + QLatin1Char(' ') + cursorSetting();
+        modaldriver::answer(window, answer);
     });
-    ShowErrorMessage("Error writing file!");
-    const QString afterError = cursorSetting();
-    whenModal([&](QWidget* window) {
-        duringQuestion = window->windowTitle() + QLatin1Char(' ') + cursorSetting();
-        answer(window, QStringLiteral("Enter"));
-    });
-    QVERIFY(AskYesNo("Would you like to view it now?"));
-    QCOMPARE(duringError, QStringLiteral("Error default"));
-    QCOMPARE(afterError, QStringLiteral("hourglass"));
-    QCOMPARE(duringQuestion, QStringLiteral("Confirm default"));
+    QString result = QStringLiteral("-");
+    if (answer == QLatin1String("Escape"))
+        ShowErrorMessage("Error writing file!");
+    else
+        result = AskYesNo("Would you like to view it now?") ? "yes" : "no";
+    QCOMPARE(during + QStringLiteral(", ") + result, outcome);
     QCOMPARE(cursorSetting(), QStringLiteral("hourglass"));
     QVERIFY(main.isEnabled());
 }

@@ -1,3 +1,4 @@
+#include "tests/support/Files.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
@@ -17,11 +18,6 @@ struct Result {
 // C: is the host root: the test's private configuration folder maps no other drive.
 QString drivePath(QString hostPath) {
     return QStringLiteral("C:") + hostPath.replace(QLatin1Char('/'), QLatin1Char('\\'));
-}
-
-void touch(const QString& path) {
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
 }
 
 } // namespace
@@ -63,7 +59,7 @@ private slots:
         QDir(m_pictures).removeRecursively();
         QVERIFY(QDir().mkpath(m_pictures + QStringLiteral("/empty")));
         for (const char* name : {"/b.GIF", "/a.jpg", "/a.jpg.txt"})
-            touch(m_pictures + QLatin1String(name));
+            testsupport::writeAll(m_pictures + QLatin1String(name));
     }
 
     void writesThePage_data() {

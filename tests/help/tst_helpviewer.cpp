@@ -1,8 +1,8 @@
 #include "app/HelpRequest.h"
-#include "help/CHelpChannel.h"
 #include "help/CHelpViewer.h"
 #include "help/THelpPopup.h"
 #include "help/THelpWindow.h"
+#include "tests/support/Artifacts.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QAction>
@@ -10,8 +10,6 @@
 #include <QDir>
 #include <QProcess>
 #include <QTextBrowser>
-
-#include <thread>
 
 namespace {
 
@@ -28,8 +26,8 @@ HelpCall call(const QByteArray& file, quint16 command, quint32 data, qint64 made
 
 } // namespace
 
-// The viewer in-process: which request shows what, in the window or a pop-up, what the
-// window's navigation does, and requests handed over through the local socket.
+// The viewer in-process: which request shows what, in the window or a pop-up, and what the
+// window's navigation does. Requests handed over between processes: tst_pictavohelp.
 class TestHelpViewer : public QObject {
     Q_OBJECT
 
@@ -41,7 +39,6 @@ private slots:
     void navigation_data();
     void navigation();
     void remembersItsSize();
-    void channelKeepsOrder();
     void savesGrabs();
 
 private:
@@ -154,44 +151,14 @@ void TestHelpViewer::remembersItsSize() {
     QCOMPARE(m_viewer->window()->size(), QSize(431, 377));
 }
 
-void TestHelpViewer::channelKeepsOrder() {
-    const QString path = m_dir.filePath("channel");
-    CHelpChannel channel([this](const HelpCall& next) { return m_viewer->handle(next); });
-    QVERIFY(channel.listen(path));
-
-    const std::vector<HelpCall> calls = {
-        call(HelpFile, HELP_CONTEXT, 1000, 10), call(HelpFile, HELP_CONTEXTPOPUP, 10200, 20),
-        call(HelpFile, HELP_CONTENTS, 0, 15), call(HelpFile, HELP_CONTEXT, 2000, 30)};
-    QStringList answers;
-    bool done = false;
-    std::thread client([&] {
-        for (const HelpCall& next : calls) {
-            QString answer;
-            answers.append(CHelpChannel::deliver(next, answer, path) ? answer : "no viewer");
-        }
-        done = true;
-    });
-    QTRY_VERIFY_WITH_TIMEOUT(done, 60000);
-    client.join();
-    QCOMPARE(answers, (QStringList{"topic 1000", "pop-up 10200",
-                                   "ignored: a later request is shown", "topic 2000"}));
-    QCOMPARE(m_viewer->window()->currentKey(), "2000");
-    // Nobody listens once the viewer has gone.
-    QString answer;
-    QVERIFY(
-        !CHelpChannel::deliver(call(HelpFile, HELP_CONTENTS, 0), answer, m_dir.filePath("nobody")));
-}
-
 void TestHelpViewer::savesGrabs() {
-    const QString folder = qEnvironmentVariable("PICTAVO_TEST_ARTIFACTS");
-    if (folder.isEmpty())
+    if (qEnvironmentVariableIsEmpty("PICTAVO_TEST_ARTIFACTS"))
         QSKIP("PICTAVO_TEST_ARTIFACTS names no folder");
-    QVERIFY(QDir().mkpath(folder));
     m_viewer->handle(call(HelpFile, HELP_CONTEXT, 1000));
     m_viewer->window()->resize(600, 520);
-    QVERIFY(m_viewer->window()->grab().save(folder + "/help-window-topic-1000.png"));
+    saveGrabs(m_viewer->window(), "help-window-topic-1000");
     m_viewer->handle(call(HelpFile, HELP_CONTEXTPOPUP, 10600));
-    QVERIFY(m_viewer->popup()->grab().save(folder + "/help-popup-10600.png"));
+    saveGrabs(m_viewer->popup(), "help-popup-10600");
 }
 
 PICTAVO_TEST_MAIN(TestHelpViewer, QApplication)

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "platform/testing/FakeDriveTable.h"
+#include "tests/support/Files.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <string>
 
@@ -25,20 +24,14 @@ public:
     QString hostPath(const QString& relative) const { return m_dir.filePath(relative); }
 
     void touch(const QString& relative, const QByteArray& bytes = QByteArray()) const {
-        QFile file(hostPath(relative));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(file.fileName()));
+        testsupport::writeAll(hostPath(relative), bytes);
     }
     void makeDirectory(const QString& relative) const { QDir().mkpath(hostPath(relative)); }
     QByteArray read(const QString& relative) const {
-        QFile file(hostPath(relative));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return testsupport::readAll(hostPath(relative));
     }
-    // Every entry, hidden ones included, sorted.
     QStringList entries(const QString& relative = QString()) const {
-        return QDir(hostPath(relative))
-            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                       QDir::Name);
+        return testsupport::entries(hostPath(relative));
     }
 
 private:

@@ -3,6 +3,7 @@
 #include "platform/testing/FakeDriveTable.h"
 #include "platform/testing/FaultInjector.h"
 
+#include "tests/support/Files.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/Unprivileged.h"
 
@@ -17,6 +18,9 @@
 #include <unistd.h>
 
 using namespace platform;
+using testsupport::entries;
+using testsupport::readAll;
+using testsupport::writeAll;
 
 namespace {
 
@@ -25,22 +29,6 @@ QByteArray pattern(int size) {
     for (int i = 0; i < size; ++i)
         bytes[i] = char((i * 7 + i / 251) & 0xFF);
     return bytes;
-}
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void put(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QStringList entries(const QString& dir) {
-    return QDir(dir).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 // Creates the file, writes the bytes in pieces and commits it if asked; the first error.
@@ -71,7 +59,7 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
         m_target = m_dir->filePath("index.html");
-        put(m_target, "old");
+        writeAll(m_target, "old");
         m_drives = std::make_unique<FakeDriveTable>();
         m_drives->map('C', m_dir->path().toStdString());
         m_drives->mapNotReady('E');
@@ -111,11 +99,12 @@ private slots:
         {
             OutputFile file;
             QCOMPARE(produce(file, "C:\\index.html", bytes, chunk, false), 0);
-            QCOMPARE(contents(m_target), QByteArray("old")); // nothing shows before the commit
+            QCOMPARE(readAll(m_target),
+                     QByteArray("old")); // nothing shows before the commit
             if (commit)
                 QCOMPARE(file.commit(), 0);
         }
-        QCOMPARE(contents(m_target), commit ? bytes : QByteArray("old"));
+        QCOMPARE(readAll(m_target), commit ? bytes : QByteArray("old"));
         QCOMPARE(entries(m_dir->path()), QStringList{"index.html"});
     }
 
@@ -160,7 +149,7 @@ private slots:
         QFETCH(int, operation);
         QFETCH(int, size);
         QFETCH(int, error);
-        put(m_dir->filePath("readonly.html"), "kept");
+        writeAll(m_dir->filePath("readonly.html"), "kept");
         QVERIFY(chmod(QFile::encodeName(m_dir->filePath("readonly.html")).constData(), 0444) == 0);
         QVERIFY(QDir(m_dir->path()).mkdir("folder"));
         FaultInjector faults;
@@ -170,8 +159,8 @@ private slots:
         QCOMPARE(produce(file, path.toUtf8().constData(), pattern(size), 1000), error);
         QCOMPARE(file.write("more"), error); // a failed file stays failed
         QCOMPARE(file.commit(), error);
-        QCOMPARE(contents(m_target), QByteArray("old"));
-        QCOMPARE(contents(m_dir->filePath("readonly.html")), QByteArray("kept"));
+        QCOMPARE(readAll(m_target), QByteArray("old"));
+        QCOMPARE(readAll(m_dir->filePath("readonly.html")), QByteArray("kept"));
         QCOMPARE(entries(m_dir->path()), QStringList({"folder", "index.html", "readonly.html"}));
     }
 
@@ -195,7 +184,7 @@ private slots:
         QFETCH(int, size);
         QFETCH(int, error);
         const QByteArray old(300000, 'o');
-        put(m_target, old);
+        writeAll(m_target, old);
         QVERIFY(chmod(QFile::encodeName(m_target).constData(), mode_t(targetMode)) == 0);
         const QByteArray folder = QFile::encodeName(m_dir->path());
         QVERIFY(chmod(folder.constData(), 0555) == 0);
@@ -206,14 +195,14 @@ private slots:
         });
         QVERIFY(chmod(folder.constData(), 0700) == 0);
         QCOMPARE(result, QByteArray::number(error));
-        QCOMPARE(contents(m_target), error ? old : pattern(size));
+        QCOMPARE(readAll(m_target), error ? old : pattern(size));
         QCOMPARE(entries(m_dir->path()), QStringList{"index.html"});
         QCOMPARE(modeOf(m_target), mode_t(targetMode));
     }
 
     void symbolicLinks() {
         QVERIFY(QDir(m_dir->path()).mkdir("pages"));
-        put(m_dir->filePath("pages/real.html"), "old");
+        writeAll(m_dir->filePath("pages/real.html"), "old");
         QVERIFY(symlink("pages/real.html", QFile::encodeName(m_dir->filePath("link.html"))) == 0);
         QVERIFY(symlink("pages/later.html", QFile::encodeName(m_dir->filePath("dangling.html"))) ==
                 0);
@@ -223,9 +212,9 @@ private slots:
         }
         QCOMPARE(QFileInfo(m_dir->filePath("link.html")).symLinkTarget(),
                  m_dir->filePath("pages/real.html"));
-        QCOMPARE(contents(m_dir->filePath("pages/real.html")), QByteArray("C:\\link.html"));
+        QCOMPARE(readAll(m_dir->filePath("pages/real.html")), QByteArray("C:\\link.html"));
         QVERIFY(QFileInfo(m_dir->filePath("dangling.html")).isSymLink());
-        QCOMPARE(contents(m_dir->filePath("pages/later.html")), QByteArray("C:\\dangling.html"));
+        QCOMPARE(readAll(m_dir->filePath("pages/later.html")), QByteArray("C:\\dangling.html"));
         QCOMPARE(entries(m_dir->filePath("pages")), QStringList({"later.html", "real.html"}));
     }
 
@@ -245,11 +234,11 @@ private slots:
         QVERIFY(QDir(m_dir->path()).mkdir("small"));
         if (mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, options) != 0)
             QSKIP("no tmpfs could be mounted here");
-        put(mountPoint + "/index.html", "old");
+        writeAll(mountPoint + "/index.html", "old");
 
         OutputFile file;
         const int error = produce(file, "C:\\small\\index.html", pattern(200000), 4096);
-        const QByteArray kept = contents(mountPoint + "/index.html");
+        const QByteArray kept = readAll(mountPoint + "/index.html");
         const QStringList left = entries(mountPoint);
         QVERIFY(umount(QFile::encodeName(mountPoint).constData()) == 0);
         QCOMPARE(error, int(ErrorDiskFull));
@@ -279,7 +268,7 @@ private slots:
         QVERIFY(writer.waitForFinished(30000));
         QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
 
-        QCOMPARE(contents(m_target), QByteArray("old"));
+        QCOMPARE(readAll(m_target), QByteArray("old"));
         QStringList left = entries(m_dir->path());
         QVERIFY(left.removeOne("index.html"));
         QCOMPARE(left.size(), leftOver);

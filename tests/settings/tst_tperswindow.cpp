@@ -1,5 +1,5 @@
 #include "platform/testing/RegistrySandbox.h"
-#include "settings/TPersWindow.h"
+#include "tests/settings/PlacedWindow.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QWidget>
@@ -9,31 +9,6 @@
 using platform::RegistrySandbox;
 
 namespace {
-
-const std::string Path = "Software\\Zelmar Inc.\\Pictavo\\1.0";
-const QRect Designed(100, 120, 300, 200); // inner geometry, as a layout gives it
-
-QVariant text(const std::string& value) {
-    return QVariant::fromValue(value);
-}
-
-// A loaded window carrying its placement component as the main window does, with the row's
-// properties on top.
-std::unique_ptr<QWidget> makeWindow(const QVariantMap& properties) {
-    auto window = std::make_unique<QWidget>();
-    window->setGeometry(Designed);
-    auto* persWindow = new TPersWindow(window.get());
-    QVariantMap all{{"RegPath", text(Path)},
-                    {"RgNameHeight", text("WinHeight")},
-                    {"RgNameLeft", text("WinLeft")},
-                    {"RgNameTop", text("WinTop")},
-                    {"RgNameWidth", text("WinWidth")}};
-    all.insert(properties);
-    for (auto it = all.begin(); it != all.end(); ++it)
-        persWindow->setProperty(it.key().toLatin1().constData(), it.value());
-    persWindow->Loaded();
-    return window;
-}
 
 // Numbers as REG_DWORD, bytes as REG_BINARY.
 void store(const std::string& key, const QVariantMap& values) {
@@ -67,8 +42,6 @@ void TestTPersWindow::restore_data() {
     const QRect designed(98, 118, 304, 204);
     const QVariantMap all{{"WinHeight", 300}, {"WinLeft", 10}, {"WinTop", 20}, {"WinWidth", 500}};
     QTest::newRow("nothing stored: designed bounds") << QVariantMap() << QVariantMap() << designed;
-    QTest::newRow("edges at 0 count as absent")
-        << QVariantMap() << QVariantMap{{"WinLeft", 0}, {"WinTop", 0}} << designed;
     QTest::newRow("edges at -1 and 1")
         << QVariantMap() << QVariantMap{{"WinLeft", -1}, {"WinTop", 1}} << QRect(-1, 1, 304, 204);
     QTest::newRow("SetHeight and SetLeft false")
@@ -98,7 +71,7 @@ void TestTPersWindow::restore() {
     RegistrySandbox sandbox;
     const std::string key = properties.contains("RegPath") ? "" : Path;
     store(key, stored);
-    const auto window = makeWindow(properties);
+    const auto window = makePlacedWindow(properties);
     QCOMPARE(window->frameGeometry(), frame);
     // Restoring opens the key with creation; a disabled component never touches it.
     QCOMPARE(RegistrySandbox::keyExists(key),
@@ -131,7 +104,7 @@ void TestTPersWindow::save() {
     QFETCH(QVariantMap, expected);
     RegistrySandbox sandbox;
     store(Path, before);
-    auto window = makeWindow(properties);
+    auto window = makePlacedWindow(properties);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     window->move(40, 50);

@@ -3,9 +3,9 @@
 #include "app/ShowMessageDialog.h"
 #include "app/TMessageForm.h"
 #include "platform/testing/RegistrySandbox.h"
-#include "settings/TPersWindow.h"
 #include "tests/app/ModalDriver.h"
 #include "tests/app/ProbeForm.h"
+#include "tests/settings/PlacedWindow.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QApplication>
@@ -25,8 +25,6 @@ Q_DECLARE_METATYPE(MessageButtons)
 
 namespace {
 
-const std::string Path = "Software\\Zelmar Inc.\\Pictavo\\1.0";
-const QRect Designed(100, 120, 300, 200); // client geometry, as a layout gives it
 const char* const OneLifetime = "--one-lifetime";
 const char* const OtherProgram = "--other-program";
 
@@ -60,15 +58,7 @@ bool frameKnown(const QWidget& window) {
 // on it in between. Returns the outer rectangle it opened with, once it is `expected` (null:
 // the designed client in the frame) or the window manager has had ample time to place it.
 QRect openAndClose(QRect expected, const std::function<void(QWidget&)>& whileOpen = {}) {
-    auto window = std::make_unique<QWidget>();
-    window->setGeometry(Designed);
-    auto* persWindow = new TPersWindow(window.get());
-    persWindow->setRegPath(Path);
-    persWindow->setRgNameHeight("WinHeight");
-    persWindow->setRgNameLeft("WinLeft");
-    persWindow->setRgNameTop("WinTop");
-    persWindow->setRgNameWidth("WinWidth");
-    persWindow->Loaded();
+    const auto window = makePlacedWindow();
     window->show();
     if (!QTest::qWaitForWindowExposed(window.get()) ||
         !QTest::qWaitFor([&] { return frameKnown(*window); }))
