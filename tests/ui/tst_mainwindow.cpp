@@ -10,7 +10,7 @@
 #include "selectors/TDirectoryListBox.h"
 #include "selectors/TDriveComboBox.h"
 #include "tests/app/ModalDriver.h"
-#include "tests/selectors/Artifacts.h"
+#include "tests/support/Artifacts.h"
 #include "tests/support/TestEnvironment.h"
 #include "ui/AboutWindowUnit.h"
 #include "ui/MainWindowUnit.h"
