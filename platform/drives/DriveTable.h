@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/drives/DriveFacts.h"
+
 #include <string>
 #include <vector>
 
@@ -19,6 +21,10 @@ public:
 
     // Sorted by letter; read anew on every call, so a link added at run time shows up.
     virtual std::vector<Drive> drives() const = 0;
+
+    // Kind, label, remote name and case flags of each of the given drives, in their order. The
+    // host's come from the mount table and the labelled block devices (HostVolumes.cpp).
+    virtual std::vector<DriveFacts> describe(const std::vector<Drive>& drives) const;
 
     // The table in force: the host's unless a test has installed another.
     static const DriveTable& current();

@@ -1,6 +1,7 @@
 #include "platform/drives/HostDriveTable.h"
 
 #include "platform/drives/HostPaths.h"
+#include "platform/drives/HostVolumes.h"
 
 #include <array>
 #include <cctype>
@@ -40,7 +41,7 @@ std::vector<Drive> HostDriveTable::drives() const {
             Drive& drive = table[static_cast<std::size_t>(letter - 'A')];
             drive.letter = letter;
             drive.hostRoot = host::normalize(target, folder);
-            drive.ready = stat(link.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+            drive.ready = host::isReadyRoot(link, drive.hostRoot);
             present[static_cast<std::size_t>(letter - 'A')] = true;
         }
         closedir(dir);

@@ -22,10 +22,18 @@ public:
     void mapNotReady(char letter);
     void unmap(char letter);
 
+    // What the platform tells about a mapped letter. A mapped drive starts fixed, without a
+    // label, case preserved and sensitive; one without a medium starts removable and not
+    // ready. facts.letter is ignored.
+    void setFacts(char letter, const DriveFacts& facts);
+    DriveFacts facts(char letter) const;
+
     std::vector<Drive> drives() const override;
+    std::vector<DriveFacts> describe(const std::vector<Drive>& drives) const override;
 
 private:
     std::map<char, Drive> m_drives;
+    std::map<char, DriveFacts> m_facts;
     const DriveTable* m_previous;
     int m_workingDirectory; // descriptor of the host's directory at construction
 };

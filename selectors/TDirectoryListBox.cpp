@@ -1,0 +1,312 @@
+#include "selectors/TDirectoryListBox.h"
+
+#include "app/ErrorGuard.h"
+#include "platform/drives/Paths.h"
+#include "platform/drives/Volumes.h"
+#include "platform/errors/EInOutError.h"
+#include "platform/files/FileSearch.h"
+#include "platform/text/Text.h"
+#include "selectors/DirectoryItemModel.h"
+#include "selectors/FolderItemDelegate.h"
+#include "selectors/ResolveDirectory.h"
+#include "selectors/SelectorImages.h"
+#include "selectors/TDriveComboBox.h"
+
+#include <QKeyEvent>
+
+#include <algorithm>
+
+namespace {
+
+char asciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool endsWithSeparator(const std::string& path) {
+    return !path.empty() && path.back() == '\\';
+}
+
+QString shown(const std::string& text, bool keepCase) {
+    return QString::fromLocal8Bit(keepCase ? text : platform::lowerText(text));
+}
+
+} // namespace
+
+TDirectoryListBox::TDirectoryListBox(QWidget* parent)
+    : QListView(parent)
+    , m_directory(platform::getCurrentDirectory())
+    , m_model(new DirectoryItemModel(this)) {
+    setModel(m_model);
+    setItemDelegate(new FolderItemDelegate(this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    resize(145, height());
+    LoadFolderImages();
+    ResetItemHeight();
+}
+
+TDirectoryListBox::~TDirectoryListBox() {
+    if (m_driveLink)
+        m_driveLink->m_dirList = nullptr;
+}
+
+void TDirectoryListBox::SetDirectory(const std::string& value) {
+    if (value.empty())
+        return;
+    if (platform::compareText(value, m_directory, !m_caseSensitive) == 0)
+        return;
+    const ResolvedDirectory resolved = ResolveDirectory(value);
+    if (resolved.drive != Drive()) {
+        m_inDriveSwitch = true;
+        try {
+            if (m_driveLink)
+                m_driveLink->SetDrive(resolved.drive);
+            else
+                SwitchDrive(resolved.drive);
+        } catch (...) {
+            m_inDriveSwitch = false;
+            throw;
+        }
+        m_inDriveSwitch = false;
+    }
+    platform::setCurrentDirectory(m_directory); // back where the list is; a failure is harmless
+    if (const int error = platform::setCurrentDirectory(resolved.directory))
+        throw EInOutError(error);
+    m_directory = platform::getCurrentDirectory();
+    FillDirectoryList();
+    NotifyChange();
+}
+
+void TDirectoryListBox::SetDrive(char letter) {
+    if (asciiUpper(letter) != asciiUpper(Drive()))
+        SetDirectory(std::string{letter, ':'});
+}
+
+void TDirectoryListBox::SwitchDrive(char letter) {
+    if (asciiUpper(letter) == asciiUpper(Drive()))
+        return;
+    if (const int error = platform::setCurrentDirectory(std::string{letter, ':'}))
+        throw EInOutError(error);
+    m_directory = platform::getCurrentDirectory();
+    if (!m_inDriveSwitch) {
+        FillDirectoryList();
+        NotifyChange();
+    }
+}
+
+std::string TDirectoryListBox::ItemPath(int index) const {
+    if (index < 0 || index >= m_model->count())
+        return {};
+    if (index == 0)
+        return std::string{Drive(), ':', '\\'};
+    const DirectoryItemModel::Item& item = m_model->item(index);
+    if (item.image == ClosedFolderImage)
+        return m_directory + (endsWithSeparator(m_directory) ? "" : "\\") + item.text;
+    if (item.image == CurrentFolderImage)
+        return m_directory;
+    std::size_t position = 0;
+    for (int separators = 0; separators <= index; ++separators) {
+        position = m_directory.find('\\', separators == 0 ? 0 : position + 1);
+        if (position == std::string::npos)
+            return m_directory;
+    }
+    return m_directory.substr(0, position);
+}
+
+void TDirectoryListBox::OpenSelected() {
+    SetDirectory(ItemPath(ItemIndex()));
+}
+
+void TDirectoryListBox::FillDirectoryList() {
+    m_created = true; // writing the items puts the control on screen
+    setUpdatesEnabled(false);
+    platform::VolumeInformation volume;
+    platform::volumeInformation(Drive(), volume); // unreadable: both false
+    m_preserveCase = volume.casePreserved || volume.caseSensitive;
+    m_caseSensitive = volume.caseSensitive;
+    const bool keepCase = m_preserveCase || m_caseSensitive;
+
+    std::vector<DirectoryItemModel::Item> items;
+    std::string rest = m_directory;
+    if (!endsWithSeparator(rest)) {
+        bool first = true;
+        for (std::size_t slash = rest.find('\\'); slash != std::string::npos;
+             slash = rest.find('\\')) {
+            std::string part = rest.substr(0, slash);
+            if (first)
+                part += '\\';
+            first = false;
+            rest.erase(0, slash + 1);
+            const int level = static_cast<int>(items.size());
+            items.push_back({part, shown(part, keepCase), OpenFolderImage, level});
+        }
+    }
+    const int currentLevel = static_cast<int>(items.size());
+    items.push_back({rest, shown(rest, keepCase), CurrentFolderImage, currentLevel});
+    m_currentItem = currentLevel;
+
+    std::vector<std::string> names;
+    {
+        platform::FileSearch search(m_directory + (endsWithSeparator(m_directory) ? "" : "\\") +
+                                    "*.*");
+        platform::FindData entry;
+        while (search.next(entry)) {
+            if ((entry.attributes & platform::AttributeHidden) ||
+                !(entry.attributes & platform::AttributeDirectory) || entry.name == "." ||
+                entry.name == "..")
+                continue;
+            names.push_back(std::move(entry.name));
+        }
+    }
+    const bool caseSensitive = m_caseSensitive;
+    std::stable_sort(names.begin(), names.end(),
+                     [caseSensitive](const std::string& a, const std::string& b) {
+                         const int order = platform::compareText(a, b, true);
+                         if (order != 0 || !caseSensitive)
+                             return order < 0;
+                         const int cased = platform::compareText(a, b, false);
+                         return cased != 0 ? cased < 0 : a < b;
+                     });
+    if (!caseSensitive) {
+        // Names that compare equal ignoring case stand for one directory: the first stays.
+        names.erase(std::unique(names.begin(), names.end(),
+                                [](const std::string& a, const std::string& b) {
+                                    return platform::compareText(a, b, true) == 0;
+                                }),
+                    names.end());
+    }
+    items.reserve(items.size() + names.size());
+    for (std::string& name : names) {
+        QString display = shown(name, keepCase);
+        items.push_back({std::move(name), std::move(display), ClosedFolderImage, currentLevel + 1});
+    }
+    m_model->setItems(std::move(items));
+    setUpdatesEnabled(true);
+    ++m_filling;
+    setCurrentIndex(m_model->index(m_currentItem));
+    --m_filling;
+}
+
+int TDirectoryListBox::Count() {
+    HandleNeeded();
+    return m_model->count();
+}
+
+std::string TDirectoryListBox::ItemText(int index) {
+    HandleNeeded();
+    return index >= 0 && index < m_model->count() ? m_model->item(index).text : std::string();
+}
+
+QString TDirectoryListBox::DisplayText(int index) {
+    HandleNeeded();
+    return index >= 0 && index < m_model->count() ? m_model->item(index).display : QString();
+}
+
+TDirectoryListBox::Image TDirectoryListBox::ItemImage(int index) {
+    HandleNeeded();
+    return index >= 0 && index < m_model->count() ? static_cast<Image>(m_model->item(index).image)
+                                                  : ClosedFolderImage;
+}
+
+int TDirectoryListBox::ItemLevel(int index) {
+    HandleNeeded();
+    return index >= 0 && index < m_model->count() ? m_model->item(index).level : 0;
+}
+
+int TDirectoryListBox::ItemIndex() {
+    HandleNeeded();
+    const QModelIndex current = currentIndex();
+    return current.isValid() && selectionModel()->isSelected(current) ? current.row() : -1;
+}
+
+void TDirectoryListBox::SetItemIndex(int index) {
+    HandleNeeded();
+    ++m_filling;
+    if (index < 0 || index >= m_model->count())
+        clearSelection();
+    else
+        setCurrentIndex(m_model->index(index));
+    --m_filling;
+}
+
+void TDirectoryListBox::SetItemHeight(int height) {
+    m_itemHeightStored = true;
+    m_itemHeight = height;
+    doItemsLayout();
+}
+
+void TDirectoryListBox::HandleNeeded() {
+    if (!m_created)
+        CreateWnd();
+}
+
+void TDirectoryListBox::NotifyChange() {
+    if (OnChange)
+        OnChange(this);
+}
+
+void TDirectoryListBox::LoadFolderImages() {
+    m_images[OpenFolderImage] = LoadSelectorImage(QStringLiteral("OPENFOLDER"));
+    m_images[ClosedFolderImage] = LoadSelectorImage(QStringLiteral("CLOSEDFOLDER"));
+    m_images[CurrentFolderImage] = LoadSelectorImage(QStringLiteral("CURRENTFOLDER"));
+}
+
+void TDirectoryListBox::CreateWnd() {
+    FillDirectoryList();
+}
+
+void TDirectoryListBox::ResetItemHeight() {
+    m_itemHeight = std::max(fontMetrics().height(), m_images[OpenFolderImage].height() + 1);
+    doItemsLayout();
+}
+
+void TDirectoryListBox::showEvent(QShowEvent* event) {
+    if (!m_created)
+        RunGuarded([this] { CreateWnd(); });
+    QListView::showEvent(event);
+}
+
+void TDirectoryListBox::changeEvent(QEvent* event) {
+    QListView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        ResetItemHeight();
+        if (m_created)
+            RunGuarded([this] { CreateWnd(); });
+    }
+}
+
+void TDirectoryListBox::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    if (text.size() == 1 && text[0].unicode() < 0x80) {
+        char key = static_cast<char>(text[0].unicode());
+        const bool ran = RunGuarded([this, &key] {
+            if (OnKeyPress)
+                OnKeyPress(this, key);
+            if (key == '\r')
+                OpenSelected();
+        });
+        if (key == '\r' || !ran)
+            return;
+    }
+    QListView::keyPressEvent(event);
+}
+
+void TDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    QListView::mouseDoubleClickEvent(event);
+    RunGuarded([this] {
+        if (OnDblClick)
+            OnDblClick(this);
+        OpenSelected();
+    });
+}
+
+void TDirectoryListBox::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QListView::currentChanged(current, previous);
+    if (m_filling == 0 && current.isValid() && current != previous)
+        RunGuarded([this] {
+            if (OnClick)
+                OnClick(this);
+        });
+}

@@ -1,0 +1,218 @@
+#include "selectors/TDriveComboBox.h"
+
+#include "app/ErrorGuard.h"
+#include "platform/drives/Paths.h"
+#include "platform/drives/Volumes.h"
+#include "platform/text/Text.h"
+#include "selectors/DriveItemDelegate.h"
+#include "selectors/SelectorImages.h"
+#include "selectors/TDirectoryListBox.h"
+
+#include <QAbstractItemView>
+#include <QEvent>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+
+namespace {
+
+char asciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// A label or share name in the letter's case: lower for a lower-case letter, else upper.
+std::string inLetterCase(char letter, const std::string& text) {
+    return static_cast<unsigned char>(letter) >= 97 ? platform::lowerText(text)
+                                                    : platform::upperText(text);
+}
+
+// A failed volume query shows as an empty label.
+std::string volumePart(char letter, const platform::DriveFacts& facts) {
+    return "[" + inLetterCase(letter, facts.volumeError == 0 ? facts.label : std::string()) + "]";
+}
+
+std::string networkPart(char letter, const platform::DriveFacts& facts) {
+    if (facts.remoteError != 0 || facts.remoteName.empty())
+        return volumePart(letter, facts);
+    return inLetterCase(letter, facts.remoteName);
+}
+
+} // namespace
+
+TDriveComboBox::TDriveComboBox(QWidget* parent)
+    : QComboBox(parent) {
+    setEditable(false);
+    setInsertPolicy(QComboBox::NoInsert);
+    setMaxVisibleItems(8);
+    setItemDelegate(new DriveItemDelegate(this));
+    static const char* const names[] = {"FLOPPY", "HARD", "NETWORK", "CDROM", "RAM"};
+    for (std::size_t i = 0; i < m_images.size(); ++i)
+        m_images[i] = LoadSelectorImage(QLatin1String(names[i]));
+    const std::string current = platform::getCurrentDirectory();
+    m_drive = current.empty() ? 'C' : current[0];
+    ResetItemHeight();
+    connect(this, &QComboBox::activated, this, &TDriveComboBox::UserSelected);
+}
+
+TDriveComboBox::~TDriveComboBox() {
+    if (m_dirList)
+        m_dirList->m_driveLink = nullptr;
+}
+
+void TDriveComboBox::SetDrive(char letter) {
+    HandleNeeded();
+    if (currentIndex() >= 0 && asciiUpper(letter) == asciiUpper(m_drive))
+        return;
+    m_drive = m_textCase == tcUpperCase ? asciiUpper(letter) : asciiLower(letter);
+    const QChar wanted = QChar::fromLatin1(asciiUpper(m_drive));
+    for (int i = 0; i < count(); ++i) {
+        const QString text = itemText(i);
+        if (text.size() >= 2 && text[0].toUpper() == wanted && text[1] == QLatin1Char(':')) {
+            setCurrentIndex(i);
+            break;
+        }
+    }
+    if (m_dirList)
+        m_dirList->SwitchDrive(m_drive);
+    NotifyChange();
+}
+
+void TDriveComboBox::SetTextCase(TTextCase textCase) {
+    m_textCase = textCase;
+    const char remembered = m_drive;
+    FillDriveList();
+    SetDrive(remembered);
+}
+
+void TDriveComboBox::SetDirList(TDirectoryListBox* list) {
+    if (m_dirList)
+        m_dirList->m_driveLink = nullptr;
+    m_dirList = list;
+    if (list) {
+        if (list->m_driveLink && list->m_driveLink != this)
+            list->m_driveLink->m_dirList = nullptr;
+        list->m_driveLink = this;
+    }
+}
+
+void TDriveComboBox::FillDriveList() {
+    clear();
+    for (const platform::DriveFacts& facts : platform::describeDrives()) {
+        if (facts.letter < 'A' || facts.letter > 'Z')
+            continue;
+        const char letter = m_textCase == tcUpperCase ? facts.letter : asciiLower(facts.letter);
+        const std::string drive(1, letter);
+        std::string text;
+        Image image = NoImage;
+        switch (facts.kind) {
+        case platform::DriveKind::Removable:
+            image = FloppyImage;
+            text = drive + ":";
+            break;
+        case platform::DriveKind::Fixed:
+            image = HardImage;
+            text = drive + ": " + volumePart(letter, facts);
+            break;
+        case platform::DriveKind::Remote:
+            image = NetworkImage;
+            text = drive + ": " + networkPart(letter, facts);
+            break;
+        case platform::DriveKind::CdRom:
+            image = CdRomImage;
+            text = drive + ": " + volumePart(letter, facts);
+            break;
+        case platform::DriveKind::RamDisk:
+            image = RamImage;
+            text = drive + ": " + volumePart(letter, facts);
+            break;
+        default:
+            continue;
+        }
+        addItem(QString::fromLocal8Bit(text), static_cast<int>(image));
+    }
+    setCurrentIndex(-1);
+}
+
+int TDriveComboBox::ItemIndex() {
+    HandleNeeded();
+    return currentIndex();
+}
+
+void TDriveComboBox::SetItemIndex(int index) {
+    HandleNeeded();
+    setCurrentIndex(index);
+}
+
+void TDriveComboBox::HandleNeeded() {
+    if (!m_created)
+        CreateWnd();
+}
+
+TDriveComboBox::Image TDriveComboBox::ItemImage(int index) const {
+    if (index < 0 || index >= count())
+        return NoImage;
+    return static_cast<Image>(itemData(index).toInt());
+}
+
+void TDriveComboBox::CreateWnd() {
+    m_created = true;
+    FillDriveList();
+    SetDrive(m_drive);
+}
+
+void TDriveComboBox::ResetItemHeight() {
+    m_itemHeight = std::max(fontMetrics().height(), m_images[FloppyImage].height());
+}
+
+void TDriveComboBox::UserSelected(int index) {
+    RunGuarded([this, index] {
+        if (OnClick)
+            OnClick(this);
+        const QString text = itemText(index);
+        if (!text.isEmpty())
+            SetDrive(text[0].toLatin1());
+    });
+}
+
+void TDriveComboBox::NotifyChange() {
+    if (OnChange)
+        OnChange(this);
+}
+
+void TDriveComboBox::showEvent(QShowEvent* event) {
+    if (!m_created)
+        RunGuarded([this] { CreateWnd(); });
+    QComboBox::showEvent(event);
+}
+
+void TDriveComboBox::changeEvent(QEvent* event) {
+    QComboBox::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        ResetItemHeight();
+        if (m_created) {
+            // A new font re-creates the window, which fills the list anew.
+            RunGuarded([this] { CreateWnd(); });
+        }
+    }
+}
+
+void TDriveComboBox::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    painter.setPen(palette().color(QPalette::Text));
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    option.currentText.clear();
+    option.currentIcon = QIcon();
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect field =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    const int index = currentIndex();
+    if (index < 0)
+        return;
+    const Image image = ItemImage(index);
+    const QPixmap* pixmap = image == NoImage ? nullptr : &m_images[static_cast<std::size_t>(image)];
+    DriveItemDelegate::paintItem(painter, field, itemText(index), pixmap, hasFocus(), palette());
+}
