@@ -31,7 +31,7 @@ bool ConsoleFeedback::askYesNo(const std::string&) {
 }
 
 void ConsoleFeedback::writeLine(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), m_errors);
-    std::fputc('\n', m_errors);
-    std::fflush(m_errors);
+    if (std::fwrite(text.data(), 1, text.size(), m_errors) != text.size() ||
+        std::fputc('\n', m_errors) == EOF || std::fflush(m_errors) != 0)
+        m_textLost = true;
 }

@@ -17,9 +17,10 @@ public:
     void setBusyCursor() override {}
     void restoreCursor() override {}
 
-    bool failed() const noexcept { return m_failed; }
     // The run asks its final question only when the page was written.
     bool succeeded() const noexcept { return m_succeeded && !m_failed; }
+    // A text could not be written (standard error full or closed).
+    bool textLost() const noexcept { return m_textLost; }
     // Drive path of the page the run reported as finished; empty before that.
     const std::string& finishedPath() const noexcept { return m_finishedPath; }
 
@@ -30,5 +31,6 @@ private:
     bool m_openWhenFinished;
     bool m_failed = false;
     bool m_succeeded = false;
+    bool m_textLost = false;
     std::string m_finishedPath;
 };

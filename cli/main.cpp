@@ -2,8 +2,12 @@
 #include "cli/ConsoleFeedback.h"
 #include "index/StartIndexRun.h"
 #include "platform/drives/Paths.h"
+#include "platform/errors/EInOutError.h"
+#include "platform/errors/ErrorCodes.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
@@ -41,10 +45,22 @@ constexpr const char* kHelp =
     "Exit status:\n"
     "  0  the page was written\n"
     "  1  the run failed: a size is not a number from 1 to 9999 or only one was given, DIR\n"
-    "     is missing, unreadable or holds no picture, NAME is empty, or the page could not\n"
-    "     be written (an existing page then stays as it was)\n"
+    "     is missing, unreadable or holds no picture, NAME is empty, the page could not be\n"
+    "     written (an existing page then stays as it was), or the output could not be\n"
+    "     written\n"
     "  2  bad arguments: an unknown option, an option without its value or given twice, no\n"
     "     DIR or more than one\n";
+
+// Output that cannot be written fails the run, so that a script never takes a lost result
+// for a finished page. Returns the exit status.
+int finish(int status, bool textLost = false) {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "pictavo-index: cannot write to standard output: %s\n",
+                     std::strerror(errno));
+        return status == 0 ? 1 : status;
+    }
+    return status == 0 && textLost ? 1 : status;
+}
 
 int usageError(const std::string& message) {
     std::fprintf(stderr, "pictavo-index: %s\n%sTry 'pictavo-index --help' for more information.\n",
@@ -60,13 +76,13 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         std::fputs("\n", stdout);
         std::fputs(kHelp, stdout);
-        return 0;
+        return finish(0);
     }
     if (!line.error.empty())
         return usageError(line.error);
     if (line.version) {
         std::fputs("pictavo-index 1.0\n", stdout);
-        return 0;
+        return finish(0);
     }
 
     ConsoleFeedback feedback(stderr, line.open);
@@ -76,13 +92,16 @@ int main(int argc, char** argv) {
         request.KeepOriginalSize = !line.height && !line.width;
         request.HeightText = line.height.value_or(std::string());
         request.WidthText = line.width.value_or(std::string());
-        // An empty DIR reaches the run as no directory at all, which the run reports.
-        if (!line.directory->empty())
-            request.Directory = platform::toDrivePath(*line.directory);
         request.FileName = line.output;
-        if (!line.directory->empty() && request.Directory.empty())
+        // An empty DIR reaches the run as no directory at all, which the run reports.
+        const int error =
+            line.directory->empty() ? 0 : platform::toDrivePath(*line.directory, request.Directory);
+        if (error == platform::ErrorInvalidDrive || error == platform::ErrorInvalidName)
             feedback.showErrorMessage("'" + *line.directory +
                                       "' cannot be expressed as a drive path.");
+        else if (error != 0)
+            feedback.showErrorMessage("'" + *line.directory +
+                                      "' cannot be indexed: " + EInOutError::MessageFor(error));
         else
             StartIndexRun(request);
     } catch (const std::exception& error) {
@@ -97,5 +116,5 @@ int main(int argc, char** argv) {
         hostPath = feedback.finishedPath();
     std::fwrite(hostPath.data(), 1, hostPath.size(), stdout);
     std::fputc('\n', stdout);
-    return 0;
+    return finish(0, feedback.textLost());
 }

@@ -19,8 +19,9 @@ constexpr std::string_view kViewNow = "File succesfully created. Would you like 
 constexpr std::size_t kChunkSize = 64 * 1024;
 
 // What a byte needs: nothing, an entity in page text (and in SRC), percent-encoding in SRC,
-// or, beyond ASCII, a character reference in page text and percent-encoding in SRC.
-enum ByteClass : unsigned char { Plain = 0, Markup = 1, Link = 2, NonAscii = 4 };
+// a look at the next byte ('&'), or, beyond ASCII, a character reference in page text and
+// percent-encoding in SRC.
+enum ByteClass : unsigned char { Plain = 0, Markup = 1, Link = 2, NonAscii = 4, Ampersand = 8 };
 
 constexpr std::array<unsigned char, 256> kByteClasses = [] {
     std::array<unsigned char, 256> classes{};
@@ -30,6 +31,7 @@ constexpr std::array<unsigned char, 256> kByteClasses = [] {
         classes[byte] = Link;
     for (unsigned char byte : {'<', '>', '"'})
         classes[byte] = Markup;
+    classes['&'] = Ampersand;
     for (int byte = 0x80; byte < 0x100; ++byte)
         classes[byte] = NonAscii;
     return classes;
@@ -82,9 +84,25 @@ void appendEntity(std::string& out, char c) {
                           : std::string_view("&quot;"));
 }
 
-// Page text: a name or the directory must not open a tag or close an attribute. Characters
-// beyond ASCII become references, since the page names no character set and a browser would
-// read UTF-8 as its own default; bytes that are no UTF-8 stand as they are.
+// A '&' before a letter, a digit or '#' would begin a character reference (in text even
+// without its ';': "&copy" shows as a sign), so the page would show or link another name.
+// Any other '&' stays, and pages for names like "Tom & Jerry's.gif" keep their bytes.
+bool beginsReference(std::string_view text, std::size_t i) {
+    if (i + 1 >= text.size())
+        return false;
+    const char next = text[i + 1];
+    return (next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z') ||
+           (next >= '0' && next <= '9') || next == '#';
+}
+
+// Page text: a name or the directory must not open a tag, close an attribute or begin a
+// reference. The rule for bytes beyond ASCII: the page names no character set, so a browser
+// reads it in its own default, never reliably UTF-8; every well-formed UTF-8 character is
+// therefore written as a decimal reference and a page of UTF-8 names is pure ASCII. C1
+// controls (U+0080-U+009F) are the exception: browsers show "&#128;" to "&#159;" as
+// windows-1252 characters ("&#128;" as a euro sign), so they are written as U+FFFD, the one
+// honest stand-in, and no caption shows a character the name does not hold. Bytes that are
+// no UTF-8 have no character to refer to and stand as they are.
 void appendText(std::string& out, std::string_view text) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -93,11 +111,17 @@ void appendText(std::string& out, std::string_view text) {
             out.append(text.data() + start, i - start);
             appendEntity(out, text[i]);
             start = i + 1;
+        } else if (byteClass == Ampersand && beginsReference(text, i)) {
+            out.append(text.data() + start, i - start);
+            out.append("&amp;");
+            start = i + 1;
         } else if (byteClass == NonAscii) {
             char32_t codePoint = 0;
             const std::size_t length = decodeUtf8(text, i, codePoint);
             if (length == 0)
                 continue;
+            if (codePoint <= 0x9F)
+                codePoint = 0xFFFD;
             out.append(text.data() + start, i - start);
             out.append("&#").append(std::to_string(codePoint)).append(1, ';');
             i += length - 1;
@@ -107,19 +131,24 @@ void appendText(std::string& out, std::string_view text) {
     out.append(text.data() + start, text.size() - start);
 }
 
-// SRC value: the bare name, except for the bytes a browser would not take literally in a link;
-// bytes beyond ASCII are encoded so that the link names the file's own bytes.
+// SRC value: the bare name, except for the bytes a browser would not take literally in a link
+// and a '&' that would begin a reference. Every byte beyond ASCII is percent-encoded, so
+// that the link names the file's own bytes whether or not they are UTF-8.
 void appendSource(std::string& out, std::string_view name) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::size_t start = 0;
     for (std::size_t i = 0; i < name.size(); ++i) {
         const auto byte = static_cast<unsigned char>(name[i]);
+        const unsigned char byteClass = kByteClasses[byte];
         const bool edgeSpace = byte == ' ' && (i == 0 || i + 1 == name.size());
-        if (kByteClasses[byte] == Plain && !edgeSpace)
+        if ((byteClass == Plain && !edgeSpace) ||
+            (byteClass == Ampersand && !beginsReference(name, i)))
             continue;
         out.append(name.data() + start, i - start);
-        if (kByteClasses[byte] == Markup) {
+        if (byteClass == Markup) {
             appendEntity(out, name[i]);
+        } else if (byteClass == Ampersand) {
+            out.append("&amp;");
         } else {
             const char encoded[3] = {'%', kHex[byte >> 4], kHex[byte & 0x0F]};
             out.append(encoded, 3);

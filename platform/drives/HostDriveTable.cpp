@@ -1,11 +1,10 @@
 #include "platform/drives/HostDriveTable.h"
 
+#include "platform/drives/DriveLetter.h"
 #include "platform/drives/HostPaths.h"
 #include "platform/drives/HostVolumes.h"
 
 #include <array>
-#include <cctype>
-#include <cstdlib>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +18,9 @@ std::string HostDriveTable::deviceFolder() {
 std::vector<Drive> HostDriveTable::drives() const {
     std::array<Drive, 26> table{};
     std::array<bool, 26> present{};
+    // Of two entries "d:" and "D:" the lower-case one counts, as the device folder's
+    // convention has it; directory order must not decide.
+    std::array<bool, 26> lowerCaseSeen{};
     table[2] = Drive{'C', "/", true};
     present[2] = true;
 
@@ -26,8 +28,7 @@ std::vector<Drive> HostDriveTable::drives() const {
     if (DIR* dir = opendir(folder.c_str())) {
         while (const dirent* entry = readdir(dir)) {
             const std::string_view name = entry->d_name;
-            if (name.size() != 2 || name[1] != ':' ||
-                !std::isalpha(static_cast<unsigned char>(name[0])))
+            if (name.size() != 2 || name[1] != ':' || !isDriveLetter(name[0]))
                 continue;
             const std::string link = folder + '/' + entry->d_name;
             struct stat info {};
@@ -36,13 +37,16 @@ std::vector<Drive> HostDriveTable::drives() const {
             const std::string target = host::readLink(link);
             if (target.empty())
                 continue;
-            const char letter =
-                static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
-            Drive& drive = table[static_cast<std::size_t>(letter - 'A')];
+            const char letter = upperDriveLetter(name[0]);
+            const auto index = static_cast<std::size_t>(letter - 'A');
+            if (lowerCaseSeen[index])
+                continue;
+            lowerCaseSeen[index] = letter != name[0];
+            Drive& drive = table[index];
             drive.letter = letter;
             drive.hostRoot = host::normalize(target, folder);
             drive.ready = host::isReadyRoot(link, drive.hostRoot);
-            present[static_cast<std::size_t>(letter - 'A')] = true;
+            present[index] = true;
         }
         closedir(dir);
     }

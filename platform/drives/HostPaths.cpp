@@ -1,6 +1,7 @@
 #include "platform/drives/HostPaths.h"
 
 #include "platform/drives/PathParts.h"
+#include "platform/errors/ErrorCodes.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -27,6 +28,42 @@ std::string normalize(std::string_view path, std::string_view base) {
         result += part;
     }
     return result.empty() ? std::string("/") : result;
+}
+
+bool hasParentStep(std::string_view path) {
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        if (path.substr(start, end - start) == "..")
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+int realPath(const std::string& path, std::string& resolved) {
+    if (char* result = ::realpath(path.c_str(), nullptr)) {
+        resolved = result;
+        std::free(result);
+        return NoError;
+    }
+    const int err = errno;
+    if (err == ENOTDIR)
+        return ErrorPathNotFound;
+    if (err != ENOENT)
+        return errorFromErrno(err);
+    std::string_view rest = path;
+    while (rest.size() > 1 && rest.back() == '/')
+        rest.remove_suffix(1);
+    const auto slash = rest.rfind('/');
+    const std::string parent = slash == std::string_view::npos ? std::string(".")
+                               : slash == 0                    ? std::string("/")
+                                                               : std::string(rest.substr(0, slash));
+    struct stat info {};
+    return stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? ErrorFileNotFound
+                                                                     : ErrorPathNotFound;
 }
 
 std::string workingDirectory() {

@@ -10,6 +10,15 @@ namespace platform::host {
 // "/"). A relative path is taken from base, which must be absolute.
 std::string normalize(std::string_view path, std::string_view base = "/");
 
+// True when a component of path is "..": only then can the lexical reading name another file
+// than the host's, which follows symbolic links first.
+bool hasParentStep(std::string_view path);
+
+// The host's resolution of path (realpath): 0 and the absolute path without links, or 2 when
+// only the last component is missing, 3 for a missing or non-directory component on the way,
+// or the error nearest to errno.
+int realPath(const std::string& path, std::string& resolved);
+
 // The host's working directory, as the shell that started us names it when that still
 // refers to the same directory ($PWD), else as the kernel resolves it; empty when it is gone.
 std::string workingDirectory();

@@ -1,5 +1,6 @@
 #include "platform/drives/Paths.h"
 
+#include "platform/drives/DriveLetter.h"
 #include "platform/drives/DriveTable.h"
 #include "platform/drives/HostPaths.h"
 #include "platform/drives/PathParts.h"
@@ -7,7 +8,6 @@
 #include "platform/errors/Faults.h"
 
 #include <array>
-#include <cctype>
 #include <cerrno>
 #include <mutex>
 #include <optional>
@@ -21,10 +21,6 @@ namespace {
 
 bool isSeparator(char c) {
     return c == '\\' || c == '/';
-}
-
-char upper(char c) {
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 }
 
 std::string rootOf(char letter) {
@@ -118,9 +114,9 @@ int resolveLocked(DirectoryState& s, const std::vector<Drive>& drives, std::stri
     std::string_view rest = path;
     std::string base;
     if (path.size() >= 2 && path[1] == ':') {
-        if (!std::isalpha(static_cast<unsigned char>(path[0])))
+        if (!isDriveLetter(path[0]))
             return ErrorInvalidDrive;
-        letter = upper(path[0]);
+        letter = upperDriveLetter(path[0]);
         if (!findDrive(drives, letter))
             return ErrorInvalidDrive;
         rest = path.substr(2);
@@ -224,21 +220,32 @@ int toHostPath(std::string_view drivePath, std::string& hostPath) {
     return NoError;
 }
 
-std::string toDrivePath(std::string_view hostPath) {
+int toDrivePath(std::string_view hostPath, std::string& drivePath) {
+    if (hostPath.empty())
+        return ErrorPathNotFound;
+    if (hostPath.find('\0') != std::string_view::npos)
+        return ErrorInvalidName;
+    const std::string given(hostPath);
+    std::string resolved;
+    if (const int error = host::realPath(given, resolved))
+        return error;
+
     const std::vector<Drive> drives = DriveTable::current().drives();
     DirectoryState& s = state();
     std::lock_guard lock(s.mutex);
     ensureInitialized(s, drives);
-    std::string absolute;
-    if (!hostPath.empty() && hostPath.front() == '/') {
-        absolute = host::normalize(hostPath);
-    } else {
-        const std::string working = host::workingDirectory();
-        if (working.empty())
-            return {};
-        absolute = host::normalize(hostPath, working);
+    std::string result;
+    if (!host::hasParentStep(hostPath)) {
+        const std::string base = given.front() == '/' ? "/" : host::workingDirectory();
+        if (!base.empty())
+            result = drivePathFor(drives, host::normalize(given, base), s.current[0]);
     }
-    return drivePathFor(drives, absolute, s.current[0]);
+    if (result.empty())
+        result = drivePathFor(drives, resolved, s.current[0]);
+    if (result.empty())
+        return resolved.find('\\') != std::string::npos ? ErrorInvalidName : ErrorInvalidDrive;
+    drivePath = std::move(result);
+    return NoError;
 }
 
 std::string getCurrentDirectory() {

@@ -16,11 +16,15 @@ int resolveDrivePath(std::string_view path, std::string& absolute);
 // ErrorNotReady when the drive is unknown or has no medium.
 int toHostPath(std::string_view drivePath, std::string& hostPath);
 
-// Host path to drive path: the current drive when the path lies under its root, else the
-// drive with the longest matching root. A relative host path is taken from the host's
-// current directory. Empty when no drive holds the path, or when a name on it contains '\',
-// which a drive path cannot express.
-std::string toDrivePath(std::string_view hostPath);
+// Host path to drive path, for paths the user gives as the host knows them (command-line
+// arguments). The path is resolved as the host resolves it, so "link/.." is the folder
+// holding the link's target; a path without ".." keeps the form it was given, links and all,
+// so that a drive whose root is reached through a link still claims it. The current drive
+// wins when the path lies under its root, else the drive with the longest matching root; a
+// relative path starts at the host's current directory. Returns 0, or 2 and 3 for a missing
+// last or earlier component, 5, 206, ErrorInvalidDrive when no drive holds the path, or
+// ErrorInvalidName when a name on it contains '\', which a drive path cannot express.
+int toDrivePath(std::string_view hostPath, std::string& drivePath);
 
 // The process current directory as a drive path.
 std::string getCurrentDirectory();

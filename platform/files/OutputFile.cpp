@@ -91,6 +91,11 @@ struct OutputFile::State {
     std::string target;
     std::string directory;
     std::string temporary; // empty while the data lives in an unnamed file
+    // No temporary file could be made beside the target (a folder the user may not write
+    // to), but the target itself may be written: it is rewritten in place, as editors do,
+    // and emptied only when the first bytes reach it.
+    bool inPlace = false;
+    bool emptied = false;
     std::unique_ptr<char[]> buffer;
     std::size_t used = 0;
 
@@ -103,6 +108,7 @@ struct OutputFile::State {
         temporary.clear();
         buffer.reset();
         used = 0;
+        inPlace = emptied = false;
     }
 
     int fail(int code) noexcept {
@@ -134,11 +140,30 @@ struct OutputFile::State {
         return fd >= 0;
     }
 
+    int openInPlace() {
+        fd = open(target.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0)
+            return errorFromErrno(errno);
+        inPlace = true;
+        return NoError;
+    }
+
+    int emptyTarget() {
+        if (!inPlace || emptied)
+            return NoError;
+        if (ftruncate(fd, 0) != 0)
+            return fail(errorFromErrno(errno));
+        emptied = true;
+        return NoError;
+    }
+
     int flush() {
         if (used == 0)
             return NoError;
         if (const int fault = injectedFault(Operation::WriteFile))
             return fail(fault);
+        if (const int error = emptyTarget())
+            return error;
         std::size_t done = 0;
         while (done < used) {
             const ssize_t written = ::write(fd, buffer.get() + done, used - done);
@@ -209,10 +234,12 @@ int OutputFile::create(std::string_view drivePath) {
 
     s.directory = host::parentOf(s.target);
     if (!s.openUnnamed()) {
-        if (const int error = s.openNamed())
-            return s.fail(error);
+        if (const int error = s.openNamed()) {
+            if (!existed || s.openInPlace() != NoError)
+                return s.fail(error);
+        }
     }
-    if (existed)
+    if (existed && !s.inPlace)
         fchmod(s.fd, info.st_mode & 07777); // a file system without modes keeps its own
     s.buffer = std::make_unique<char[]>(BufferSize);
     return NoError;
@@ -246,9 +273,11 @@ int OutputFile::commit() {
         return ErrorInvalidParameter;
     if (const int error = s.flush())
         return error;
+    if (const int error = s.emptyTarget())
+        return error;
     if (const int fault = injectedFault(Operation::CloseFile))
         return s.fail(fault);
-    if (s.temporary.empty()) {
+    if (!s.inPlace && s.temporary.empty()) {
         if (const int error = s.nameUnnamed())
             return error;
     }
@@ -256,7 +285,7 @@ int OutputFile::commit() {
     s.fd = -1;
     if (closed != 0 && errno != EINTR)
         return s.fail(errorFromErrno(errno));
-    if (rename(s.temporary.c_str(), s.target.c_str()) != 0)
+    if (!s.inPlace && rename(s.temporary.c_str(), s.target.c_str()) != 0)
         return s.fail(errorFromErrno(errno));
     s.temporary.clear();
     s.release();

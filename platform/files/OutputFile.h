@@ -7,7 +7,9 @@ namespace platform {
 
 // A file written through a 64 KiB buffer into a temporary sibling, which replaces the target
 // only when commit() succeeds: readers never see a partial file, and a failure leaves the
-// previous file untouched and no temporary file behind.
+// previous file untouched and no temporary file behind. Where no sibling can be made but the
+// existing target may be written, the target is rewritten in place instead, without that
+// guarantee: a failure after the first bytes reached it leaves a partial file.
 class OutputFile {
 public:
     OutputFile();

@@ -3,29 +3,17 @@
 #include "platform/drives/HostPaths.h"
 #include "platform/drives/Paths.h"
 #include "platform/errors/Faults.h"
+#include "platform/shell/StartDetached.h"
 
-#include <QCoreApplication>
-#include <QFile>
-#include <QProcess>
-#include <QStringList>
-
-#include <climits>
 #include <string>
-#include <unistd.h>
 
 namespace platform {
 
 namespace {
 
 std::string executableFolder() {
-    if (QCoreApplication::instance())
-        return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
-    std::string self(PATH_MAX, '\0');
-    const ssize_t length = readlink("/proc/self/exe", self.data(), self.size());
-    if (length <= 0 || static_cast<std::size_t>(length) >= self.size())
-        return {};
-    self.resize(static_cast<std::size_t>(length));
-    return host::parentOf(self);
+    const std::string self = host::readLink("/proc/self/exe");
+    return self.empty() ? std::string() : host::parentOf(self);
 }
 
 } // namespace
@@ -36,8 +24,7 @@ bool HostShell::open(std::string_view drivePath) {
     std::string hostPath;
     if (toHostPath(drivePath, hostPath))
         return false;
-    return QProcess::startDetached(QStringLiteral("xdg-open"),
-                                   {QFile::decodeName(QByteArray::fromStdString(hostPath))});
+    return startDetached("xdg-open", {hostPath});
 }
 
 bool HostShell::winHelp(std::string_view helpFile, std::uint16_t command, std::uint32_t data) {
@@ -47,9 +34,8 @@ bool HostShell::winHelp(std::string_view helpFile, std::uint16_t command, std::u
     const std::string folder = executableFolder();
     if (folder.empty())
         return false;
-    const QString viewer = QFile::decodeName(QByteArray::fromStdString(folder + "/pictavo-help"));
-    return QProcess::startDetached(viewer, {QFile::decodeName(QByteArray::fromStdString(hostPath)),
-                                            QString::number(command), QString::number(data)});
+    return startDetached(folder + "/pictavo-help",
+                         {hostPath, std::to_string(command), std::to_string(data)});
 }
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/testing/FakeDriveTable.h"
 
+#include "platform/drives/DriveLetter.h"
 #include "platform/drives/HostPaths.h"
 #include "platform/drives/Paths.h"
 #include "platform/errors/ErrorCodes.h"
@@ -16,10 +17,6 @@ DriveFacts fixedDrive() {
     facts.casePreserved = true;
     facts.caseSensitive = true;
     return facts;
-}
-
-char driveLetter(char letter) {
-    return letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
 }
 } // namespace
 
@@ -43,14 +40,14 @@ FakeDriveTable::~FakeDriveTable() {
 }
 
 void FakeDriveTable::map(char letter, const std::string& hostRoot) {
-    letter = driveLetter(letter);
+    letter = upperDriveLetter(letter);
     m_drives[letter] = Drive{letter, host::normalize(hostRoot), true};
     m_facts[letter] = fixedDrive();
     resetCurrentDirectories();
 }
 
 void FakeDriveTable::mapNotReady(char letter) {
-    letter = driveLetter(letter);
+    letter = upperDriveLetter(letter);
     m_drives[letter] = Drive{letter, "/nonexistent-medium-" + std::string(1, letter), false};
     DriveFacts facts;
     facts.kind = DriveKind::Removable;
@@ -61,19 +58,19 @@ void FakeDriveTable::mapNotReady(char letter) {
 }
 
 void FakeDriveTable::unmap(char letter) {
-    m_drives.erase(driveLetter(letter));
-    m_facts.erase(driveLetter(letter));
+    m_drives.erase(upperDriveLetter(letter));
+    m_facts.erase(upperDriveLetter(letter));
     resetCurrentDirectories();
 }
 
 void FakeDriveTable::setFacts(char letter, const DriveFacts& facts) {
-    letter = driveLetter(letter);
+    letter = upperDriveLetter(letter);
     m_facts[letter] = facts;
     m_facts[letter].letter = letter;
 }
 
 DriveFacts FakeDriveTable::facts(char letter) const {
-    const auto found = m_facts.find(driveLetter(letter));
+    const auto found = m_facts.find(upperDriveLetter(letter));
     return found == m_facts.end() ? DriveFacts{} : found->second;
 }
 

@@ -37,6 +37,10 @@ class TestPictavoIndex : public QObject {
             environment.insert("PATH", path + ":" + environment.value("PATH"));
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(m_dir.path());
+        if (!m_standardOutput.isEmpty())
+            process.setStandardOutputFile(m_standardOutput);
+        if (!m_standardError.isEmpty())
+            process.setStandardErrorFile(m_standardError);
         process.start(QStringLiteral(PICTAVO_INDEX_BINARY), arguments);
         Result result;
         if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit) {
@@ -50,9 +54,13 @@ class TestPictavoIndex : public QObject {
 
     QTemporaryDir m_dir;
     QString m_pictures;
+    QString m_standardOutput; // a file instead of the pipe, when set
+    QString m_standardError;
 
 private slots:
     void init() {
+        m_standardOutput.clear();
+        m_standardError.clear();
         m_pictures = m_dir.filePath(QStringLiteral("pics"));
         QDir(m_pictures).removeRecursively();
         QVERIFY(QDir().mkpath(m_pictures + QStringLiteral("/empty")));
@@ -110,7 +118,8 @@ private slots:
         QTest::newRow("width out of range") << QStringList{"--height", "8", "--width=10000", "PICS"} << 1 << size;
         QTest::newRow("empty directory argument") << QStringList{""} << 1 << "Please select a directory to search in and try again.";
         QTest::newRow("no pictures") << QStringList{"PICS/empty"} << 1 << none;
-        QTest::newRow("missing directory") << QStringList{"PICS/missing"} << 1 << none;
+        QTest::newRow("missing directory") << QStringList{"PICS/missing"} << 1
+            << "'PICS/missing' cannot be indexed: File not found";
         QTest::newRow("a file, not a directory") << QStringList{"PICS/a.jpg"} << 1 << none;
         QTest::newRow("empty output name") << QStringList{"--output", "", "PICS"} << 1
             << "You didn't specify a filename. Please enter a Filename (e.g. index.html) and try again.";
@@ -132,6 +141,7 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
+        message.replace(QStringLiteral("PICS"), m_pictures);
         const Result result = run(arguments);
         QCOMPARE(result.exitCode, exitCode);
         QVERIFY(result.out.isEmpty());
@@ -143,6 +153,22 @@ private slots:
                      "pictavo-index: " + message);
         }
         QVERIFY(!QFile::exists(m_pictures + QStringLiteral("/index.html")));
+    }
+
+    // A script must not take a result it never received for success.
+    void lostOutputFails_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("toStandardOutput"); // else standard error is full
+        QTest::newRow("result line") << QStringList{"PICS"} << true;
+        QTest::newRow("progress texts") << QStringList{"PICS"} << false;
+        QTest::newRow("help") << QStringList{"--help"} << true;
+    }
+
+    void lostOutputFails() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, toStandardOutput);
+        (toStandardOutput ? m_standardOutput : m_standardError) = QStringLiteral("/dev/full");
+        QCOMPARE(run(arguments).exitCode, 1);
     }
 
     void helpDocumentsOptionsAndExitCodes() {

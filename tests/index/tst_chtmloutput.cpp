@@ -6,6 +6,7 @@
 #include "tests/index/RecordingFeedback.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QRegularExpression>
 #include <QtTest>
 
 using platform::Operation;
@@ -43,6 +44,30 @@ StringList listOf(const QByteArrayList& names) {
     return list;
 }
 
+// What a browser shows for page text that is pure ASCII: references and entities resolved, a
+// '&' that begins none kept.
+QString shown(const QByteArray& text) {
+    QString result;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype end = text.indexOf(';', i);
+        const QByteArray reference = text.mid(i + 1, end - i - 1);
+        if (text[i] != '&' || end < 0 || reference.isEmpty() ||
+            !(QChar::isLetterOrNumber(reference[0]) || reference[0] == '#')) {
+            result += QLatin1Char(text[i]);
+            continue;
+        }
+        const char32_t codePoint = reference.startsWith('#') ? reference.mid(1).toUInt()
+                                   : reference == "amp"      ? U'&'
+                                   : reference == "lt"       ? U'<'
+                                   : reference == "gt"       ? U'>'
+                                   : reference == "quot"     ? U'"'
+                                                             : U'?';
+        result += QString::fromUcs4(&codePoint, 1);
+        i = end;
+    }
+    return result;
+}
+
 const QString kWriting = "status: Writing HTML file...";
 const QString kQuestion = "confirm: File succesfully created. Would you like to view it now?";
 
@@ -76,9 +101,14 @@ private slots:
         QTest::newRow("link bytes encoded in SRC only") << QByteArrayList{"50%25 #1?.jpg", " a\t\x7f.gif "} << 0 << 0
             << "<tr>|" + cell("50%25 #1?.jpg", "50%2525 %231%3F.jpg", "50%25 #1?") + "|"
                + cell(" a\t\x7f.gif ", "%20a%09%7F.gif%20", " a\t\x7f") + "|</tr>";
+        QTest::newRow("ampersand before a reference's start") << QByteArrayList{"&amp;.jpg", "a&1&#&.gif"} << 0 << 0
+            << "<tr>|" + cell("&amp;amp;.jpg", "&amp;amp;.jpg", "&amp;amp;") + "|"
+               + cell("a&amp;1&amp;#&.gif", "a&amp;1&amp;%23&.gif", "a&amp;1&amp;#&") + "|</tr>";
         // A page without a declared character set must not leave UTF-8 to the browser's guess.
-        QTest::newRow("non-ASCII as references, encoded in SRC") << QByteArrayList{"\xc3\x9c" "ber \xe5\x86\x99\xf0\x9f\x98\x80.JPG"} << 0 << 0
-            << "<tr>|" + cell("&#220;ber &#20889;&#128512;.JPG", "%C3%9Cber %E5%86%99%F0%9F%98%80.JPG", "&#220;ber &#20889;&#128512;") + "|</tr>";
+        QTest::newRow("non-ASCII as references, C1 controls as U+FFFD, encoded in SRC")
+            << QByteArrayList{"\xc3\x9c" "ber \xe5\x86\x99\xf0\x9f\x98\x80\xc2\x80.JPG"} << 0 << 0
+            << "<tr>|" + cell("&#220;ber &#20889;&#128512;&#65533;.JPG", "%C3%9Cber %E5%86%99%F0%9F%98%80%C2%80.JPG",
+                              "&#220;ber &#20889;&#128512;&#65533;") + "|</tr>";
         QTest::newRow("bytes that are no UTF-8 stay in text") << QByteArrayList{"\xe9t\xe9 \xc3(\xed\xa0\x80.gif"} << 0 << 0
             << "<tr>|" + cell("\xe9t\xe9 \xc3(\xed\xa0\x80.gif", "%E9t%E9 %C3(%ED%A0%80.gif", "\xe9t\xe9 \xc3(\xed\xa0\x80") + "|</tr>";
         // clang-format on
@@ -100,6 +130,45 @@ private slots:
         QCOMPARE(QByteArray::fromStdString(output.BuildHeader()),
                  header("C:\\&lt;1&gt; &quot;&&quot; '2' &#233;", 7));
         QCOMPARE(QByteArray::fromStdString(output.BuildFooter()), lines("</body>|</html>"));
+    }
+
+    // The rule for names beyond ASCII, over a sample of every plane: the page stays ASCII,
+    // each caption and Alt shows the name (a C1 control as U+FFFD, since browsers show
+    // references to them as windows-1252 characters), and each SRC names the file's bytes.
+    void captionsAndLinksReadAsTheNames() {
+        const QStringList prefixes{"", "&", "a&b", "<\"&#", "%?&x "};
+        QStringList names;
+        for (char32_t codePoint = 0x80; codePoint <= 0x10FFFF;
+             codePoint += codePoint < 0x300 ? 1 : 251) {
+            if (codePoint < 0xD800 || codePoint > 0xDFFF)
+                names << prefixes[names.size() % prefixes.size()] +
+                             QString::fromUcs4(&codePoint, 1) + ".jpg";
+        }
+        StringList files;
+        for (const QString& name : names)
+            files.append(name.toStdString());
+        CHTMLOutput output;
+        output.Files = &files;
+        const QByteArray table = QByteArray::fromStdString(output.BuildTable());
+        for (const char c : table)
+            QVERIFY2(static_cast<unsigned char>(c) < 0x80, "the page holds a byte beyond ASCII");
+
+        const QRegularExpression cellPattern("<strong>(.*)</strong><br>\r\n <img SRC=\"(.*)\" "
+                                             "Alt=\"(.*)\"></td>");
+        auto cells = cellPattern.globalMatch(QString::fromLatin1(table));
+        for (QString name : names) {
+            QVERIFY(cells.hasNext());
+            const QRegularExpressionMatch cell = cells.next();
+            QCOMPARE(QByteArray::fromPercentEncoding(shown(cell.captured(2).toLatin1()).toLatin1()),
+                     name.toUtf8());
+            for (QChar& c : name) {
+                if (c.unicode() >= 0x80 && c.unicode() <= 0x9F)
+                    c = QChar::ReplacementCharacter;
+            }
+            QCOMPARE(shown(cell.captured(1).toLatin1()), name);
+            QCOMPARE(shown(cell.captured(3).toLatin1()), name.chopped(4));
+        }
+        QVERIFY(!cells.hasNext());
     }
 
     void workedExampleReplacesThePage_data() {

@@ -4,6 +4,7 @@
 #include "platform/testing/FaultInjector.h"
 
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/Unprivileged.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -172,6 +173,42 @@ private slots:
         QCOMPARE(contents(m_target), QByteArray("old"));
         QCOMPARE(contents(m_dir->filePath("readonly.html")), QByteArray("kept"));
         QCOMPARE(entries(m_dir->path()), QStringList({"folder", "index.html", "readonly.html"}));
+    }
+
+    // A folder the user may not write to holds no temporary file: a page the user may write
+    // is then rewritten in place (emptied first, so no old bytes trail a shorter page);
+    // anything else still fails and changes nothing.
+    void readOnlyFolder_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("targetMode");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("error");
+        QTest::newRow("writable page, shorter") << "C:\\index.html" << 0666 << 10 << 0;
+        QTest::newRow("writable page, several buffers") << "C:\\index.html" << 0666 << 200001 << 0;
+        QTest::newRow("read-only page") << "C:\\index.html" << 0444 << 10 << 5;
+        QTest::newRow("new page") << "C:\\new.html" << 0666 << 10 << 5;
+    }
+
+    void readOnlyFolder() {
+        QFETCH(QString, path);
+        QFETCH(int, targetMode);
+        QFETCH(int, size);
+        QFETCH(int, error);
+        const QByteArray old(100000, 'o');
+        put(m_target, old);
+        QVERIFY(chmod(QFile::encodeName(m_target).constData(), mode_t(targetMode)) == 0);
+        const QByteArray folder = QFile::encodeName(m_dir->path());
+        QVERIFY(chmod(folder.constData(), 0555) == 0);
+        const QByteArray bytes = pattern(size);
+        const int result = testsupport::runUnprivileged([&] {
+            OutputFile file;
+            return produce(file, path.toUtf8().constData(), bytes, 4096);
+        });
+        QVERIFY(chmod(folder.constData(), 0700) == 0);
+        QCOMPARE(result, error);
+        QCOMPARE(contents(m_target), error ? old : bytes);
+        QCOMPARE(entries(m_dir->path()), QStringList{"index.html"});
+        QCOMPARE(modeOf(m_target), mode_t(targetMode));
     }
 
     void symbolicLinks() {

@@ -4,12 +4,14 @@
 #include "platform/testing/FaultInjector.h"
 
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/Unprivileged.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -35,10 +37,13 @@ class TestPaths : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(m_root.isValid());
-        for (const char* folder : {"c/Photos/2001", "c/Pics", "d/Work", "inner/deeper"})
+        for (const char* folder :
+             {"c/Photos/2001", "c/Pics", "c/back\\slash", "d/Work", "d/Été 2001", "inner/deeper"})
             QVERIFY(QDir(m_root.path()).mkpath(folder));
         QFile file(m_root.filePath("c/file.txt"));
         QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link("../c/Photos/2001", m_root.filePath("d/up")));
+        QVERIFY(QFile::link("c/Photos", m_root.filePath("alias")));
     }
 
     void init() {
@@ -105,15 +110,17 @@ private slots:
     }
 
     void accessDenied() {
-        if (geteuid() == 0)
-            QSKIP("the superuser enters every folder");
         const QString locked = m_root.filePath("c/Locked");
         QVERIFY(QDir().mkpath(locked + "/inside"));
-        QFile::setPermissions(locked, QFileDevice::ReadOwner);
-        QCOMPARE(setCurrentDirectory("C:\\Locked\\inside"), int(ErrorAccessDenied));
-        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner);
-        QCOMPARE(current(), "C:\\");
+        QVERIFY(chmod(QFile::encodeName(locked).constData(), 0400) == 0);
+        QVERIFY(chmod(QFile::encodeName(m_root.path()).constData(), 0755) == 0);
+        const int error = testsupport::runUnprivileged([] {
+            const int result = setCurrentDirectory("C:\\Locked\\inside");
+            return getCurrentDirectory() == "C:\\" ? result : 0;
+        });
+        QVERIFY(chmod(QFile::encodeName(m_root.path()).constData(), 0700) == 0);
+        QVERIFY(chmod(QFile::encodeName(locked).constData(), 0700) == 0);
+        QCOMPARE(error, int(ErrorAccessDenied));
     }
 
     void eachDriveRemembersItsDirectory() {
@@ -170,44 +177,46 @@ private slots:
         QCOMPARE(QString::fromStdString(result), absolute);
     }
 
-    void hostAndDrivePaths_data() {
+    // Host paths as a user gives them, relative to the temporary root unless absolute. F: is
+    // c/Photos, G: inner, H: inner/deeper, I: is reached through the link "alias" to
+    // c/Photos, and d/up is a link to c/Photos/2001.
+    void hostToDrivePath_data() {
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("error");
         QTest::addColumn<QString>("drive");
-        QTest::addColumn<QString>("host"); // below the temporary root
-        QTest::newRow("root") << "C:\\" << QString("c");
-        QTest::newRow("non-ASCII, other drive") << "D:\\Été 2001" << QString("d/Été 2001");
+        const auto row = [](const char* what, const char* current, const QString& host, int error,
+                            const QString& drive) {
+            QTest::newRow(what) << QString(current) << host << error << drive;
+        };
+        row("a drive's root", "C:\\", "c", 0, "C:\\");
+        row("non-ASCII, other drive", "C:\\", "d/Été 2001", 0, "D:\\Été 2001");
+        row("a file", "C:\\", "c/./file.txt", 0, "C:\\file.txt");
+        row("the current drive wins", "F:\\", "c/Photos/2001", 0, "F:\\2001");
+        row("else the longest root", "C:\\", "inner/deeper/", 0, "H:\\");
+        row("a link's '..' is its target's parent", "C:\\", "d/up/..", 0, "C:\\Photos");
+        row("a root reached through a link claims it", "C:\\", "alias/2001", 0, "I:\\2001");
+        row("missing last component", "C:\\", "c/Nope", 2, "");
+        row("missing directory on the way", "C:\\", "c/Nope/x", 3, "");
+        row("a file on the way", "C:\\", "c/file.txt/x", 3, "");
+        row("on no drive", "C:\\", "/", int(ErrorInvalidDrive), "");
+        row("a name holding '\\'", "C:\\", "c/back\\slash", int(ErrorInvalidName), "");
     }
 
-    void hostAndDrivePaths() {
-        QFETCH(QString, drive);
+    void hostToDrivePath() {
+        QFETCH(QString, current);
         QFETCH(QString, host);
-        std::string hostPath;
-        QCOMPARE(toHostPath(drive.toStdString(), hostPath), 0);
-        QCOMPARE(QString::fromStdString(hostPath), m_root.filePath(host));
-        QCOMPARE(QString::fromStdString(toDrivePath(hostPath)), drive);
-    }
-
-    void drivePathPrefersTheCurrentDrive() {
+        QFETCH(int, error);
+        QFETCH(QString, drive);
         m_drives->map('F', m_root.filePath("c/Photos").toStdString());
         m_drives->map('G', m_root.filePath("inner").toStdString());
         m_drives->map('H', m_root.filePath("inner/deeper").toStdString());
-        const std::string photos = m_root.filePath("c/Photos/2001").toStdString();
-        QCOMPARE(toDrivePath(photos), "C:\\Photos\\2001");
-        QCOMPARE(setCurrentDirectory("F:\\"), 0);
-        QCOMPARE(toDrivePath(photos), "F:\\2001");
-        // On no drive's root: the longest matching root wins.
-        QCOMPARE(toDrivePath(m_root.filePath("inner/deeper/x").toStdString()), "H:\\x");
-        QCOMPARE(toDrivePath(m_root.filePath("inner/x").toStdString()), "G:\\x");
-    }
-
-    void drivePathOfUnreachableHostPaths() {
-        QCOMPARE(toDrivePath(m_root.filePath("elsewhere").toStdString()), "");
-        QCOMPARE(toDrivePath(m_root.filePath("c/back\\slash").toStdString()), "");
-    }
-
-    void relativeHostPathStartsAtTheHostFolder() {
-        QVERIFY(QDir::setCurrent(m_root.filePath("c/Photos")));
-        QCOMPARE(toDrivePath("2001/../2001/x.jpg"), "C:\\Photos\\2001\\x.jpg");
-        QCOMPARE(toDrivePath("/"), ""); // the host root lies on no drive here
+        m_drives->map('I', m_root.filePath("alias").toStdString());
+        QCOMPARE(setCurrentDirectory(current.toStdString()), 0);
+        QVERIFY(QDir::setCurrent(m_root.path()));
+        std::string result = "unchanged";
+        QCOMPARE(toDrivePath(host.toStdString(), result), error);
+        QCOMPARE(QString::fromStdString(result), error ? QString("unchanged") : drive);
     }
 
     void hostPathOfUnusableDrives() {

@@ -1,0 +1,63 @@
+#include "platform/shell/HostShell.h"
+#include "platform/shell/StartDetached.h"
+#include "platform/testing/FakeDriveTable.h"
+
+#include "tests/support/TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <sys/stat.h>
+
+using namespace platform;
+
+// The host's shell hands names to the processes it starts as bytes. Stand-ins for the
+// desktop's opener and for the help viewer sit beside this test (see CMakeLists.txt) and
+// write their name and arguments into $PICTAVO_STUB_LOG, one a line.
+class TestShell : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_root.isValid());
+        qputenv("PATH",
+                QFile::encodeName(QCoreApplication::applicationDirPath()) + ":" + qgetenv("PATH"));
+        m_log = m_root.filePath("log");
+        qputenv("PICTAVO_STUB_LOG", QFile::encodeName(m_log));
+    }
+
+    void namesTravelAsBytes_data() {
+        QTest::addColumn<bool>("help");
+        QTest::addColumn<QByteArray>("expected"); // after the folder "caf\xe9" of C:
+        QTest::newRow("open") << false << QByteArray("xdg-open\nROOT/caf\xe9/index.html\n");
+        QTest::newRow("help") << true
+                              << QByteArray("pictavo-help\nROOT/caf\xe9/Pictavo.hlp\n1\n10000\n");
+    }
+
+    void namesTravelAsBytes() {
+        QFETCH(bool, help);
+        QFETCH(QByteArray, expected);
+        QFile::remove(m_log);
+        FakeDriveTable drives;
+        drives.map('C', QFile::encodeName(m_root.path()).toStdString());
+        HostShell shell;
+        QVERIFY(help ? shell.winHelp("C:\\caf\xe9\\Pictavo.hlp", 1, 10000)
+                     : shell.open("C:\\caf\xe9\\index.html"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_log), 30000);
+        QFile log(m_log);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.readAll(), expected.replace("ROOT", QFile::encodeName(m_root.path())));
+    }
+
+    void unstartableProgramsFail() {
+        QVERIFY(!startDetached("pictavo-no-such-program", {}));
+        QVERIFY(!startDetached(QFile::encodeName(m_root.path()).toStdString(), {})); // a folder
+    }
+
+private:
+    QTemporaryDir m_root;
+    QString m_log;
+};
+
+PICTAVO_TEST_MAIN(TestShell, QCoreApplication)
+#include "tst_shell.moc"

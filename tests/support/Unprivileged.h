@@ -1,0 +1,35 @@
+#pragma once
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace testsupport {
+
+// Runs work() in a forked child as a user without privileges, so that permissions matter
+// even where the tests run as the superuser (CI does): there the child becomes "nobody",
+// elsewhere it keeps the test's own user. Returns what work() returned (0-255), or -1 when
+// the child could not drop its privileges or died. Files the child uses must be open to it.
+template <typename Work>
+int runUnprivileged(Work work) {
+    const pid_t child = fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        if (geteuid() == 0) {
+            const passwd* nobody = getpwnam("nobody");
+            const uid_t uid = nobody ? nobody->pw_uid : 65534;
+            const gid_t gid = nobody ? nobody->pw_gid : 65534;
+            if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0)
+                _exit(255);
+        }
+        _exit(work() & 0xFF);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace testsupport
