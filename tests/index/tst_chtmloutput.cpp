@@ -14,8 +14,9 @@ using platform::Operation;
 namespace {
 
 // "a|b" -> "a\r\nb\r\n"
+// '|' ends a line; "\x01" stands for a '|' of the page.
 QByteArray lines(const QByteArray& text) {
-    return QByteArray(text).replace('|', "\r\n") + "\r\n";
+    return QByteArray(text).replace('|', "\r\n").replace('\x01', '|') + "\r\n";
 }
 
 QByteArray header(const QByteArray& directory, int count) {
@@ -104,6 +105,11 @@ private slots:
         QTest::newRow("ampersand before a reference's start") << QByteArrayList{"&amp;.jpg", "a&1&#&.gif"} << 0 << 0
             << "<tr>|" + cell("&amp;amp;.jpg", "&amp;amp;.jpg", "&amp;amp;") + "|"
                + cell("a&amp;1&amp;#&.gif", "a&amp;1&amp;%23&.gif", "a&amp;1&amp;#&") + "|</tr>";
+        // A browser takes "photo:" as a scheme, "C|" at the root as a drive and '\' as a
+        // separator, and reads every CR in the page as LF.
+        QTest::newRow("names a link would read as an address, CR") << QByteArrayList{"photo:1.jpg", "C|", "a\\b:c\r.jpg"} << 0 << 0
+            << "<tr>|" + cell("photo:1.jpg", "photo%3A1.jpg", "photo:1") + "|" + cell("C\x01", "C%7C", "") + "|"
+               + cell("a\\b:c&#13;.jpg", "a%5Cb:c%0D.jpg", "a\\b:c&#13;") + "|</tr>";
         // A page without a declared character set must not leave UTF-8 to the browser's guess.
         QTest::newRow("non-ASCII as references, C1 controls as U+FFFD, encoded in SRC")
             << QByteArrayList{"\xc3\x9c" "ber \xe5\x86\x99\xf0\x9f\x98\x80\xc2\x80.JPG"} << 0 << 0
