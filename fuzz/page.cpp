@@ -15,6 +15,7 @@
 #include "fuzz/FileUrl.h"
 #include "fuzz/HtmlTokenizer.h"
 #include "fuzz/Records.h"
+#include "fuzz/ScratchFolder.h"
 #include "fuzz/Utf8Units.h"
 #include "index/CHTMLOutput.h"
 #include "index/Feedback.h"
@@ -23,10 +24,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 namespace {
 
@@ -34,22 +33,11 @@ using fuzz::HtmlToken;
 using fuzz::Units;
 
 struct Folder {
-    std::string root;
+    fuzz::ScratchFolder scratch{"pictavo-fuzz-page"};
+    std::string root = scratch.path();
     platform::FakeDriveTable table;
 
-    Folder() {
-        // Memory-backed when the machine has it: every page waits for the disk otherwise.
-        root = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        root += "/pictavo-fuzz-page-XXXXXX";
-        if (!mkdtemp(root.data()))
-            std::abort();
-        table.map('C', root);
-    }
-
-    ~Folder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
+    Folder() { table.map('C', root); }
 };
 
 Folder* folder = nullptr;

@@ -13,6 +13,7 @@
 #include "platform/drives/Paths.h"
 #include "fuzz/Check.h"
 #include "fuzz/Records.h"
+#include "fuzz/ScratchFolder.h"
 #include "platform/errors/ErrorCodes.h"
 #include "platform/testing/FakeDriveTable.h"
 
@@ -20,7 +21,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,14 +30,11 @@ namespace {
 constexpr std::array<char, 4> kLetters = {'C', 'D', 'E', 'F'};
 
 struct Drives {
-    std::string root;
+    fuzz::ScratchFolder folder{"pictavo-fuzz-paths"};
+    std::string root = folder.path();
     platform::FakeDriveTable table;
 
     Drives() {
-        char folder[] = "/tmp/pictavo-fuzz-paths-XXXXXX";
-        if (!mkdtemp(folder))
-            std::abort();
-        root = folder;
         for (const char* directory : {"/a", "/a/b", "/a/c d", "/e"})
             mkdir((root + directory).c_str(), 0700);
         const int file = open((root + "/a/file").c_str(), O_CREAT | O_WRONLY, 0600);
@@ -46,11 +43,6 @@ struct Drives {
         table.map('D', root + "/a");
         table.mapNotReady('E');
         table.map('F', root + "/missing");
-    }
-
-    ~Drives() {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
     }
 };
 
@@ -99,15 +91,9 @@ void checkShape(std::string_view path) {
     fuzz::check(path.find('/') == std::string_view::npos, "a resolved path uses '\\' only");
     if (path.size() == 3)
         return;
-    std::size_t start = 3;
-    while (start <= path.size()) {
-        std::size_t end = path.find('\\', start);
-        if (end == std::string_view::npos)
-            end = path.size();
-        const std::string_view part = path.substr(start, end - start);
+    for (const std::string_view part : fuzz::split(path.substr(3), '\\')) {
         fuzz::check(!part.empty(), "no doubled or trailing separator below the root");
         fuzz::check(part != "." && part != "..", "no . or .. component");
-        start = end + 1;
     }
 }
 

@@ -19,6 +19,7 @@
 #include "fuzz/Check.h"
 #include "fuzz/IntegerReference.h"
 #include "fuzz/Records.h"
+#include "fuzz/ScratchFolder.h"
 #include "settings/ERegistryException.h"
 #include "settings/TRegIniFile.h"
 
@@ -74,17 +75,11 @@ bool holdsZero(std::string_view text) {
 // The levels of a path, empty ones dropped; nullopt when a level cannot be a name.
 std::optional<Path> levelsOf(std::string_view path) {
     Path levels;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find('\\', start);
-        if (end == std::string_view::npos)
-            end = path.size();
-        const std::string_view level = path.substr(start, end - start);
+    for (const std::string_view level : fuzz::split(path, '\\')) {
         if (holdsZero(level))
             return std::nullopt;
         if (!level.empty())
             levels.push_back(lowered(std::string(level)));
-        start = end + 1;
     }
     return levels;
 }
@@ -135,7 +130,7 @@ TextRead readOf(const Value& value, const std::string& name) {
     return {value.bytes.substr(0, value.bytes.find('\0')), {}};
 }
 
-std::string configHome;
+fuzz::ScratchFolder* configHome = nullptr; // XDG_CONFIG_HOME
 
 void differs(const char* property, std::string_view expected, std::string_view actual) {
     fuzz::printBytes("expected", expected);
@@ -347,19 +342,13 @@ void run(const std::vector<std::string_view>& parts) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // Memory-backed when the machine has it: every write waits for the disk otherwise.
-    std::string folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    folder += "/pictavo-fuzz-registry-XXXXXX";
-    if (!mkdtemp(folder.data()))
-        std::abort();
-    configHome = folder;
-    setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
     // Brings the registry's own statics to life first, so they outlive the clean-up below.
     platform::regCloseDatabase();
+    configHome = new fuzz::ScratchFolder("pictavo-fuzz-registry");
+    setenv("XDG_CONFIG_HOME", configHome->path().c_str(), 1);
     std::atexit([] {
         platform::regCloseDatabase();
-        std::error_code ignored;
-        std::filesystem::remove_all(configHome, ignored);
+        delete configHome;
     });
     return 0;
 }
@@ -371,7 +360,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Every input starts from an empty store, so a finding replays on its own.
     platform::regCloseDatabase();
     std::error_code ignored;
-    std::filesystem::remove_all(configHome + "/pictavo", ignored);
+    std::filesystem::remove_all(configHome->path() + "/pictavo", ignored);
     run(parts);
     return 0;
 }
