@@ -29,12 +29,12 @@ void touch(const QString& path) {
 class TestPictavoIndex : public QObject {
     Q_OBJECT
 
-    Result run(QStringList arguments, const QString& path = QString()) {
+    // The desktop opener's stand-in comes first on the PATH.
+    Result run(QStringList arguments) {
         arguments.replaceInStrings(QStringLiteral("PICS"), m_pictures);
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        if (!path.isEmpty())
-            environment.insert("PATH", path + ":" + environment.value("PATH"));
+        environment.insert("PATH", PICTAVO_TEST_STUBS ":" + environment.value("PATH"));
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(m_dir.path());
         if (!m_standardOutput.isEmpty())
@@ -115,7 +115,6 @@ private slots:
                              "Images.";
         // clang-format off
         QTest::newRow("height without width") << QStringList{"--height", "80", "PICS"} << 1 << size;
-        QTest::newRow("width out of range") << QStringList{"--height", "8", "--width=10000", "PICS"} << 1 << size;
         QTest::newRow("empty directory argument") << QStringList{""} << 1 << "Please select a directory to search in and try again.";
         QTest::newRow("no pictures") << QStringList{"PICS/empty"} << 1 << none;
         QTest::newRow("missing directory") << QStringList{"PICS/missing"} << 1
@@ -171,17 +170,6 @@ private slots:
         QCOMPARE(run(arguments).exitCode, 1);
     }
 
-    void helpDocumentsOptionsAndExitCodes() {
-        const Result result = run({QStringLiteral("--bogus"), QStringLiteral("--help")});
-        QCOMPARE(result.exitCode, 0);
-        QVERIFY(result.errorLines.isEmpty());
-        for (const char* part : {"Usage: pictavo-index [--height H --width W] [--output NAME] "
-                                 "[--open] DIR\n",
-                                 "--height H", "--width W", "--output NAME", "--open",
-                                 "Exit status", "  0  ", "  1  ", "  2  "})
-            QVERIFY2(result.out.contains(part), part);
-    }
-
     void openHandsThePageToTheDesktop_data() {
         QTest::addColumn<bool>("open");
         QTest::newRow("--open") << true;
@@ -190,25 +178,17 @@ private slots:
 
     void openHandsThePageToTheDesktop() {
         QFETCH(bool, open);
-        // A stand-in for the desktop's opener, found first on the PATH.
-        const QString bin = m_dir.filePath(QStringLiteral("bin"));
-        const QByteArray log = m_dir.filePath(QStringLiteral("opened.txt")).toUtf8();
+        const QString log = m_dir.filePath(QStringLiteral("opened.txt"));
         QFile::remove(log);
-        QVERIFY(QDir().mkpath(bin));
-        QFile stub(bin + QStringLiteral("/xdg-open"));
-        QVERIFY(stub.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        stub.write("#!/bin/sh\necho \"$@\" > '" + log + ".part' && mv '" + log + ".part' '" + log +
-                   "'\n");
-        stub.close();
-        QVERIFY(stub.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-
-        const Result result = run(open ? QStringList{"--open", "PICS"} : QStringList{"PICS"}, bin);
+        qputenv("PICTAVO_STUB_LOG", QFile::encodeName(log));
+        const Result result = run(open ? QStringList{"--open", "PICS"} : QStringList{"PICS"});
         QCOMPARE(result.exitCode, 0);
         if (open) {
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(log), 20000);
             QFile opened(log);
             QVERIFY(opened.open(QIODevice::ReadOnly));
-            QCOMPARE(opened.readAll(), (m_pictures + QStringLiteral("/index.html\n")).toUtf8());
+            QCOMPARE(opened.readAll(),
+                     "xdg-open\n" + QFile::encodeName(m_pictures) + "/index.html\n");
         } else {
             QTest::qWait(300); // time for a wrongly started opener to show up
             QVERIFY(!QFile::exists(log));

@@ -7,10 +7,9 @@
 
 namespace testsupport {
 
-// Runs work() in a forked child as a user without privileges, so that permissions matter
-// even where the tests run as the superuser (CI does): there the child becomes "nobody",
-// elsewhere it keeps the test's own user. Returns what work() returned (0-255), or -1 when
-// the child could not drop its privileges or died. Files the child uses must be open to it.
+// Runs work() in a forked child without privileges, so that permissions matter even where
+// the tests run as the superuser (CI does): the superuser's child becomes "nobody". Returns
+// work()'s result (0-254), or -1. Files the child uses must be open to it.
 template <typename Work>
 int runUnprivileged(Work work) {
     const pid_t child = fork();
