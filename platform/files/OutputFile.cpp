@@ -234,8 +234,10 @@ int OutputFile::create(std::string_view drivePath) {
 
     s.directory = host::parentOf(s.target);
     if (!s.openUnnamed()) {
+        // Only a folder that refuses us falls back: on a full disk, emptying the target
+        // first would lose the old page as well.
         if (const int error = s.openNamed()) {
-            if (!existed || s.openInPlace() != NoError)
+            if (!existed || error != ErrorAccessDenied || s.openInPlace() != NoError)
                 return s.fail(error);
         }
     }

@@ -1,5 +1,6 @@
 #include "platform/shell/StartDetached.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -42,7 +43,8 @@ std::string findProgram(const std::string& program) {
 
 } // namespace
 
-bool startDetached(const std::string& program, const std::vector<std::string>& arguments) {
+bool startDetached(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::vector<std::string>& extraEnvironment) {
     const std::string executable = findProgram(program);
     if (executable.empty())
         return false;
@@ -51,6 +53,20 @@ bool startDetached(const std::string& program, const std::vector<std::string>& a
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string_view current(*entry);
+        const auto replaced = [&current](const std::string& extra) {
+            const std::size_t name = extra.find('=');
+            return current.size() > name &&
+                   current.substr(0, name + 1) == extra.substr(0, name + 1);
+        };
+        if (std::none_of(extraEnvironment.begin(), extraEnvironment.end(), replaced))
+            envp.push_back(*entry);
+    }
+    for (const std::string& extra : extraEnvironment)
+        envp.push_back(const_cast<char*>(extra.c_str()));
+    envp.push_back(nullptr);
 
     // The grandchild reports a failed exec through the pipe; a successful one closes it.
     int report[2];
@@ -66,7 +82,7 @@ bool startDetached(const std::string& program, const std::vector<std::string>& a
         setsid();
         const pid_t grandchild = fork();
         if (grandchild == 0) {
-            execve(executable.c_str(), argv.data(), environ);
+            execve(executable.c_str(), argv.data(), envp.data());
             const int err = errno;
             static_cast<void>(write(report[1], &err, sizeof err));
         }

@@ -103,11 +103,6 @@ private slots:
         QTest::newRow("names a link would read as an address, CR") << QByteArrayList{"photo:1.jpg", "C|", "a\\b:c\r.jpg"} << 0 << 0
             << "<tr>|" + cell("photo:1.jpg", "photo%3A1.jpg", "photo:1") + "|" + cell("C\x01", "C%7C", "") + "|"
                + cell("a\\b:c&#13;.jpg", "a%5Cb:c%0D.jpg", "a\\b:c&#13;") + "|</tr>";
-        // A page without a declared character set must not leave UTF-8 to the browser's guess.
-        QTest::newRow("non-ASCII as references, C1 controls as U+FFFD, encoded in SRC")
-            << QByteArrayList{"\xc3\x9c" "ber \xe5\x86\x99\xf0\x9f\x98\x80\xc2\x80.JPG"} << 0 << 0
-            << "<tr>|" + cell("&#220;ber &#20889;&#128512;&#65533;.JPG", "%C3%9Cber %E5%86%99%F0%9F%98%80%C2%80.JPG",
-                              "&#220;ber &#20889;&#128512;&#65533;") + "|</tr>";
         QTest::newRow("bytes that are no UTF-8 stay in text") << QByteArrayList{"\xe9t\xe9 \xc3(\xed\xa0\x80.gif"} << 0 << 0
             << "<tr>|" + cell("\xe9t\xe9 \xc3(\xed\xa0\x80.gif", "%E9t%E9 %C3(%ED%A0%80.gif", "\xe9t\xe9 \xc3(\xed\xa0\x80") + "|</tr>";
         // clang-format on
@@ -137,24 +132,32 @@ private slots:
     void captionsAndLinksReadAsTheNames() {
         const QStringList prefixes{"", "&", "a&b", "<\"&#", "%?&x "};
         QStringList names;
+        StringList files;
         for (char32_t codePoint = 0x80; codePoint <= 0x10FFFF;
              codePoint += codePoint < 0x300 ? 1 : 251) {
-            if (codePoint < 0xD800 || codePoint > 0xDFFF)
-                names << prefixes[names.size() % prefixes.size()] +
-                             QString::fromUcs4(&codePoint, 1) + ".jpg";
+            if (codePoint >= 0xD800 && codePoint <= 0xDFFF)
+                continue;
+            names << prefixes[names.size() % prefixes.size()] + QString::fromUcs4(&codePoint, 1) +
+                         ".jpg";
+            files.append(names.back().toStdString());
         }
-        StringList files;
-        for (const QString& name : names)
-            files.append(name.toStdString());
+        DriveFolder folder;
+        RecordingFeedback feedback;
         CHTMLOutput output;
-        output.Files = &files;
-        const QByteArray table = QByteArray::fromStdString(output.BuildTable());
-        for (const char c : table)
+        output.Directory = folder.drivePath();
+        output.FileName = "big.html";
+        output.WriteIndex(files);
+        // Handed to the file in many pieces, the page is still the three blocks.
+        const QByteArray page = folder.read("big.html");
+        QVERIFY(page.size() > 4 * 64 * 1024);
+        QCOMPARE(page.toStdString(), output.BuildHeader() + "\r\n" + output.BuildTable() + "\r\n" +
+                                         output.BuildFooter() + "\r\n");
+        for (const char c : page)
             QVERIFY2(static_cast<unsigned char>(c) < 0x80, "the page holds a byte beyond ASCII");
 
         const QRegularExpression cellPattern("<strong>(.*)</strong><br>\r\n <img SRC=\"(.*)\" "
                                              "Alt=\"(.*)\"></td>");
-        auto cells = cellPattern.globalMatch(QString::fromLatin1(table));
+        auto cells = cellPattern.globalMatch(QString::fromLatin1(page));
         for (QString name : names) {
             QVERIFY(cells.hasNext());
             const QRegularExpressionMatch cell = cells.next();
@@ -208,24 +211,6 @@ private slots:
         if (answer)
             QCOMPARE(shell.calls()[0].path, path);
         QCOMPARE(folder.entries("PICS"), QStringList({"index.html"}));
-    }
-
-    void largePageIsTheThreeBlocks() {
-        DriveFolder folder;
-        RecordingFeedback feedback;
-        StringList files;
-        for (int i = 0; i < 5000; ++i)
-            files.append("IMG_" + std::to_string(i) + (i % 7 ? "" : " <#%>") + ".jpg");
-        CHTMLOutput output;
-        output.Directory = folder.drivePath();
-        output.FileName = "big.html";
-        output.ImageHeight = output.ImageWidth = 64;
-        output.WriteIndex(files);
-
-        const QByteArray page = folder.read("big.html");
-        QVERIFY(page.size() > 4 * 64 * 1024);
-        QCOMPARE(page.toStdString(), output.BuildHeader() + "\r\n" + output.BuildTable() + "\r\n" +
-                                         output.BuildFooter() + "\r\n");
     }
 
     void failureKeepsThePreviousPage_data() {

@@ -95,8 +95,6 @@ private slots:
         QCOMPARE(setCurrentDirectory("i:"), 0);
         QCOMPARE(getCurrentDirectory(), "I:\\");
         QCOMPARE(setCurrentDirectory("\xe9:\\"), int(ErrorInvalidDrive));
-        QCOMPARE(getCurrentDirectory(), "I:\\");
-        resetCurrentDirectories();
         link(pics, "z:"); // read anew on every call
         QCOMPARE(DriveTable::current().drives().back().letter, 'Z');
     }

@@ -1,12 +1,11 @@
 #include "platform/shell/HostShell.h"
+#include "platform/shell/StartDetached.h"
 #include "platform/testing/FakeDriveTable.h"
 
 #include "tests/support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QFile>
-
-#include <sys/stat.h>
 
 using namespace platform;
 
@@ -26,7 +25,7 @@ private slots:
 
     void namesTravelAsBytes_data() {
         QTest::addColumn<bool>("help");
-        QTest::addColumn<QByteArray>("expected"); // after the folder "caf\xe9" of C:
+        QTest::addColumn<QByteArray>("expected");
         QTest::newRow("open") << false << QByteArray("xdg-open\nROOT/caf\xe9/index.html\n");
         QTest::newRow("help") << true
                               << QByteArray("pictavo-help\nROOT/caf\xe9/Pictavo.hlp\n1\n10000\n");
@@ -45,6 +44,16 @@ private slots:
         QFile log(m_log);
         QVERIFY(log.open(QIODevice::ReadOnly));
         QCOMPARE(log.readAll(), expected.replace("ROOT", QFile::encodeName(m_root.path())));
+    }
+
+    // An added entry replaces the inherited one of the same name.
+    void addedEnvironmentReplacesInherited() {
+        QFile::remove(m_log);
+        const QString other = m_root.filePath("other");
+        QVERIFY(startDetached("xdg-open", {"x"},
+                              {"PICTAVO_STUB_LOG=" + QFile::encodeName(other).toStdString()}));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(other), 30000);
+        QVERIFY(!QFile::exists(m_log));
     }
 
 private:

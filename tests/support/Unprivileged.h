@@ -18,9 +18,8 @@ int runUnprivileged(Work work) {
     if (child == 0) {
         if (geteuid() == 0) {
             const passwd* nobody = getpwnam("nobody");
-            const uid_t uid = nobody ? nobody->pw_uid : 65534;
-            const gid_t gid = nobody ? nobody->pw_gid : 65534;
-            if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0)
+            if (!nobody || setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
+                setuid(nobody->pw_uid) != 0)
                 _exit(255);
         }
         _exit(work() & 0xFF);
