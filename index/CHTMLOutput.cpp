@@ -19,9 +19,9 @@ constexpr std::string_view kViewNow = "File succesfully created. Would you like 
 constexpr std::size_t kChunkSize = 64 * 1024;
 
 // What a byte needs: nothing, an entity in page text (and in SRC), percent-encoding in SRC,
-// percent-encoding in SRC where the name's start would read as a URL scheme or a drive
-// (Address), a look at the next byte ('&'), or, beyond ASCII, a character reference in page
-// text and percent-encoding in SRC.
+// percent-encoding in SRC where a browser would take it for part of an address (Address: a
+// scheme's ':', a drive's '|', the separator '\'), a look at the next byte ('&'), or, beyond
+// ASCII, a character reference in page text and percent-encoding in SRC.
 enum ByteClass : unsigned char {
     Plain = 0,
     Markup = 1,
