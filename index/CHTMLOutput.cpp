@@ -19,9 +19,17 @@ constexpr std::string_view kViewNow = "File succesfully created. Would you like 
 constexpr std::size_t kChunkSize = 64 * 1024;
 
 // What a byte needs: nothing, an entity in page text (and in SRC), percent-encoding in SRC,
-// a look at the next byte ('&'), or, beyond ASCII, a character reference in page text and
-// percent-encoding in SRC.
-enum ByteClass : unsigned char { Plain = 0, Markup = 1, Link = 2, NonAscii = 4, Ampersand = 8 };
+// percent-encoding in SRC where a browser would take it for part of an address (Address: a
+// scheme's ':', a drive's '|', the separator '\'), a look at the next byte ('&'), or, beyond
+// ASCII, a character reference in page text and percent-encoding in SRC.
+enum ByteClass : unsigned char {
+    Plain = 0,
+    Markup = 1,
+    Link = 2,
+    NonAscii = 4,
+    Ampersand = 8,
+    Address = 16
+};
 
 constexpr std::array<unsigned char, 256> kByteClasses = [] {
     std::array<unsigned char, 256> classes{};
@@ -32,6 +40,8 @@ constexpr std::array<unsigned char, 256> kByteClasses = [] {
     for (unsigned char byte : {'<', '>', '"'})
         classes[byte] = Markup;
     classes['&'] = Ampersand;
+    for (unsigned char byte : {':', '|', '\\'})
+        classes[byte] = Address;
     for (int byte = 0x80; byte < 0x100; ++byte)
         classes[byte] = NonAscii;
     return classes;
@@ -115,6 +125,11 @@ void appendText(std::string& out, std::string_view text) {
             out.append(text.data() + start, i - start);
             out.append("&amp;");
             start = i + 1;
+        } else if (text[i] == '\r') {
+            // A browser reads every CR in the page as LF before it looks at the markup.
+            out.append(text.data() + start, i - start);
+            out.append("&#13;");
+            start = i + 1;
         } else if (byteClass == NonAscii) {
             char32_t codePoint = 0;
             const std::size_t length = decodeUtf8(text, i, codePoint);
@@ -131,6 +146,24 @@ void appendText(std::string& out, std::string_view text) {
     out.append(text.data() + start, text.size() - start);
 }
 
+// Whether a browser would take the start of a link as more than a name in the page's folder:
+// a scheme ("photo:1.jpg" is a link of the scheme "photo", "file:a.jpg" names "a.jpg"), or a
+// drive ("C|", which a page at the root links as "C:"). '\' separates folders in a link.
+bool readsAsAddress(std::string_view name, std::size_t i) {
+    if (name[i] == '\\')
+        return true;
+    const auto isAlpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (name[i] == '|')
+        return name.size() == 2 && i == 1 && isAlpha(name[0]);
+    if (i == 0 || !isAlpha(name[0]) || name.find(':') != i)
+        return false;
+    for (const char c : name.substr(1, i - 1)) {
+        if (!isAlpha(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
+            return false;
+    }
+    return true;
+}
+
 // SRC value: the bare name, except for the bytes a browser would not take literally in a link
 // and a '&' that would begin a reference. Every byte beyond ASCII is percent-encoded, so
 // that the link names the file's own bytes whether or not they are UTF-8.
@@ -142,7 +175,8 @@ void appendSource(std::string& out, std::string_view name) {
         const unsigned char byteClass = kByteClasses[byte];
         const bool edgeSpace = byte == ' ' && (i == 0 || i + 1 == name.size());
         if ((byteClass == Plain && !edgeSpace) ||
-            (byteClass == Ampersand && !beginsReference(name, i)))
+            (byteClass == Ampersand && !beginsReference(name, i)) ||
+            (byteClass == Address && !readsAsAddress(name, i)))
             continue;
         out.append(name.data() + start, i - start);
         if (byteClass == Markup) {

@@ -22,8 +22,9 @@ bool isAscii(std::string_view text) {
     return true;
 }
 
-// Code points after simple case folding. An ill-formed byte becomes a value outside Unicode
-// that only matches the same byte, so distinct names never merge.
+// Code points after simple case folding. Each byte of an ill-formed sequence becomes a value
+// outside Unicode that only matches the same byte, so distinct names never merge (a truncated
+// sequence is not its lead byte alone).
 void fold(std::string_view text, std::vector<int>& out, bool wildcards) {
     out.clear();
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
@@ -33,14 +34,16 @@ void fold(std::string_view text, std::vector<int>& out, bool wildcards) {
         const int32_t start = i;
         UChar32 c;
         U8_NEXT(bytes, i, length, c);
-        if (c < 0)
+        if (c < 0) {
             out.push_back(0x110000 + bytes[start]);
-        else if (wildcards && c == '*')
+            i = start + 1;
+        } else if (wildcards && c == '*') {
             out.push_back(Star);
-        else if (wildcards && c == '?')
+        } else if (wildcards && c == '?') {
             out.push_back(Question);
-        else
+        } else {
             out.push_back(u_foldCase(c, U_FOLD_CASE_DEFAULT));
+        }
     }
 }
 

@@ -18,7 +18,6 @@ DriveFacts fixedDrive() {
     facts.caseSensitive = true;
     return facts;
 }
-
 } // namespace
 
 FakeDriveTable::FakeDriveTable()

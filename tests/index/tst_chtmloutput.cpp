@@ -14,8 +14,9 @@ using platform::Operation;
 namespace {
 
 // "a|b" -> "a\r\nb\r\n"
+// '|' ends a line; "\x01" stands for a '|' of the page.
 QByteArray lines(const QByteArray& text) {
-    return QByteArray(text).replace('|', "\r\n") + "\r\n";
+    return QByteArray(text).replace('|', "\r\n").replace('\x01', '|') + "\r\n";
 }
 
 QByteArray header(const QByteArray& directory, int count) {
@@ -97,6 +98,11 @@ private slots:
         QTest::newRow("ampersand before a reference's start") << QByteArrayList{"&amp;.jpg", "a&1&#&.gif"} << 0 << 0
             << "<tr>|" + cell("&amp;amp;.jpg", "&amp;amp;.jpg", "&amp;amp;") + "|"
                + cell("a&amp;1&amp;#&.gif", "a&amp;1&amp;%23&.gif", "a&amp;1&amp;#&") + "|</tr>";
+        // A browser takes "photo:" as a scheme, "C|" at the root as a drive and '\' as a
+        // separator, and reads every CR in the page as LF.
+        QTest::newRow("names a link would read as an address, CR") << QByteArrayList{"photo:1.jpg", "C|", "a\\b:c\r.jpg"} << 0 << 0
+            << "<tr>|" + cell("photo:1.jpg", "photo%3A1.jpg", "photo:1") + "|" + cell("C\x01", "C%7C", "") + "|"
+               + cell("a\\b:c&#13;.jpg", "a%5Cb:c%0D.jpg", "a\\b:c&#13;") + "|</tr>";
         QTest::newRow("bytes that are no UTF-8 stay in text") << QByteArrayList{"\xe9t\xe9 \xc3(\xed\xa0\x80.gif"} << 0 << 0
             << "<tr>|" + cell("\xe9t\xe9 \xc3(\xed\xa0\x80.gif", "%E9t%E9 %C3(%ED%A0%80.gif", "\xe9t\xe9 \xc3(\xed\xa0\x80") + "|</tr>";
         // clang-format on

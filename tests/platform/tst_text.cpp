@@ -123,6 +123,8 @@ private slots:
         row("ill-formed byte is no Latin-1 letter", "a\xE9.jpg", "a\xC9.jpg", false);
         row("ill-formed byte is no replacement character", "a\xE9.jpg", "a\uFFFD.jpg", false);
         row("ill-formed byte is one letter", "a\xE9.jpg", "a?.jpg", true);
+        row("truncated sequence is not its lead byte", "\xE5", "\xE5\xBC", false);
+        row("each stray byte is one letter", "\xE5\xBC", "??", true);
     }
 
     void matchesPattern() {
