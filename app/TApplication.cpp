@@ -1,5 +1,6 @@
 #include "app/TApplication.h"
 
+#include "app/ApplicationTitle.h"
 #include "app/ErrorGuard.h"
 #include "app/HelpRequest.h"
 #include "app/QuitMonitor.h"
@@ -89,6 +90,14 @@ TApplication::~TApplication() {
 
 TApplication* TApplication::instance() {
     return qobject_cast<TApplication*>(QCoreApplication::instance());
+}
+
+std::string TApplication::Title() const {
+    return ApplicationTitle().toStdString();
+}
+
+void TApplication::setTitle(const std::string& title) {
+    SetApplicationTitle(QString::fromStdString(title));
 }
 
 std::string TApplication::HelpFileBesideExecutable() {

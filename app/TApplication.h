@@ -25,8 +25,9 @@ public:
 
     static TApplication* instance();
 
-    const std::string& Title() const { return m_title; }
-    void setTitle(const std::string& title) { m_title = title; }
+    // Also the caption of message dialogs of the custom kind.
+    std::string Title() const;
+    void setTitle(const std::string& title);
 
     // A drive path; empty until the main window sets it. Help requests need it.
     const std::string& HelpFile() const { return m_helpFile; }
@@ -84,7 +85,6 @@ private:
     bool HelpForKey(QObject* receiver);
     static void RequestContextHelp(const QWidget* window, int helpContext);
 
-    std::string m_title;
     std::string m_helpFile;
     std::string m_hint;
     HintHandler m_onHint;

@@ -1,3 +1,4 @@
+#include "app/ApplicationTitle.h"
 #include "app/ErrorGuard.h"
 #include "app/HelpRequest.h"
 #include "app/TApplication.h"
@@ -181,8 +182,11 @@ void TestMainWindow::startUp() {
                             QString::number(child<QLineEdit>("ediImageWidth")->isEnabled())};
     QCOMPARE(shown.join('|'), fields);
     QCOMPARE(m_window->Initializing(), initializing);
-    if (QTest::currentDataTag() == QLatin1String("first start"))
+    if (QTest::currentDataTag() == QLatin1String("first start")) {
+        // The caption of a message dialog of the custom kind.
+        QCOMPARE(ApplicationTitle(), QStringLiteral("Zelmar Pictavo"));
         saveGrabs(m_window.get(), "main-window-first-start");
+    }
 }
 
 // The argument's bytes reach the list, the settings and the page unchanged.
