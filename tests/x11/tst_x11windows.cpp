@@ -7,6 +7,7 @@
 #include "tests/app/ProbeForm.h"
 #include "tests/settings/PlacedWindow.h"
 #include "tests/support/TestEnvironment.h"
+#include "ui/AboutWindowUnit.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -188,16 +189,18 @@ void TestX11Windows::titlesAndCentring_data() {
     QTest::newRow("error") << MessageKind::Error << "Error";
     QTest::newRow("custom dialog: the application title")
         << MessageKind::Custom << "Zelmar Pictavo";
-    QTest::newRow("a window titled About") << MessageKind::Custom << "About";
+    QTest::newRow("the About window") << MessageKind::Custom << "About";
 }
 
 // Each dialog: its title exactly as given, and its outer rectangle centred on the screen.
 void TestX11Windows::titlesAndCentring() {
     QFETCH(MessageKind, kind);
     QFETCH(QString, title);
-    TMessageForm form("Text", kind, {MessageButton::OK}, 0);
+    std::unique_ptr<TModalForm> form;
     if (title == "About")
-        form.setWindowTitle(title);
+        form = std::make_unique<TAboutWindow>();
+    else
+        form = std::make_unique<TMessageForm>("Text", kind, MessageButtons{MessageButton::OK}, 0);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const auto centred = [&](const QRect& frame) {
         return QRect(QPoint(screen.width() / 2 - frame.width() / 2,
@@ -217,11 +220,11 @@ void TestX11Windows::titlesAndCentring() {
         read = titleProperties(*window);
         answer(window, QStringLiteral("close"));
     });
-    RunModal(&form);
+    RunModal(form.get());
     QCOMPARE(
         read,
         QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"%1\"\nWM_NAME(STRING) = \"%1\"").arg(title));
-    QVERIFY(frame.height() > form.height()); // the frame was known
+    QVERIFY(frame.height() > form->height()); // the frame was known
     QCOMPARE(frame, centred(frame));
 }
 
