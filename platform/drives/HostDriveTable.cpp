@@ -24,6 +24,8 @@ std::vector<Drive> HostDriveTable::drives() const {
     table[2] = Drive{'C', "/", true};
     present[2] = true;
 
+    std::vector<MountEntry> mounts;
+    enum { Unread, Read, Unreadable } mountTable = Unread;
     const std::string folder = deviceFolder();
     if (DIR* dir = opendir(folder.c_str())) {
         while (const dirent* entry = readdir(dir)) {
@@ -45,7 +47,10 @@ std::vector<Drive> HostDriveTable::drives() const {
             Drive& drive = table[index];
             drive.letter = letter;
             drive.hostRoot = host::normalize(target, folder);
-            drive.ready = host::isReadyRoot(link, drive.hostRoot);
+            if (mountTable == Unread)
+                mountTable = host::readMountTable(mounts) ? Read : Unreadable;
+            drive.ready =
+                host::isReadyRoot(link, drive.hostRoot, mountTable == Read ? &mounts : nullptr);
             present[index] = true;
         }
         closedir(dir);

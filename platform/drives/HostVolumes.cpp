@@ -105,10 +105,10 @@ bool readMountTable(std::vector<MountEntry>& table) {
     return true;
 }
 
-bool isReadyRoot(const std::string& link, const std::string& root) {
-    std::vector<MountEntry> mounts;
-    if (readMountTable(mounts)) {
-        const MountEntry* mount = mountHolding(mounts, root);
+bool isReadyRoot(const std::string& link, const std::string& root,
+                 const std::vector<MountEntry>* mounts) {
+    if (mounts) {
+        const MountEntry* mount = mountHolding(*mounts, root);
         if (mount && kindOf(mount->fileSystem) == DriveKind::Remote)
             return true;
     }

@@ -31,9 +31,11 @@ DriveFacts describeDrive(const Drive& drive, const std::vector<MountEntry>* moun
 // under the mount point ("sub/dir" gives "\\srv\data\sub\dir").
 std::string remoteNameOf(std::string_view source, std::string_view below = {});
 
-// Whether a device link leads to a directory. A root on a network share counts as ready
-// without a look, since looking can hang for minutes on a share that is unreachable.
-bool isReadyRoot(const std::string& link, const std::string& root);
+// Whether a device link leads to a directory. A root on a network share of `mounts` counts as
+// ready without a look, since looking can hang for minutes on a share that is unreachable.
+// Without a mount table (nullptr) the link is looked at.
+bool isReadyRoot(const std::string& link, const std::string& root,
+                 const std::vector<MountEntry>* mounts);
 
 // The whole mount table of this process; false when it cannot be read.
 bool readMountTable(std::vector<MountEntry>& table);
