@@ -38,6 +38,8 @@ private slots:
     void routing();
     void navigation_data();
     void navigation();
+    void popupCloses_data();
+    void popupCloses();
     void remembersItsSize();
     void savesGrabs();
 
@@ -140,6 +142,27 @@ void TestHelpViewer::navigation() {
     QCOMPARE(window->currentKey(), key);
     QCOMPARE(window->findChild<QAction*>("actBack")->isEnabled(), back);
     QCOMPARE(window->findChild<QAction*>("actForward")->isEnabled(), forward);
+}
+
+void TestHelpViewer::popupCloses_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("a click on it") << "click";
+    QTest::newRow("a click elsewhere") << "click elsewhere";
+    QTest::newRow("a key") << "key";
+}
+
+void TestHelpViewer::popupCloses() {
+    QFETCH(QString, how);
+    m_viewer->handle(call(HelpFile, HELP_CONTEXTPOPUP, 10600));
+    THelpPopup* popup = m_viewer->popup();
+    QVERIFY(QTest::qWaitForWindowExposed(popup));
+    if (how == "click")
+        QTest::mouseClick(popup, Qt::LeftButton, {}, QPoint(5, 5));
+    else if (how == "click elsewhere")
+        QTest::mouseClick(popup, Qt::LeftButton, {}, popup->rect().bottomRight() + QPoint(50, 50));
+    else
+        QTest::keyClick(popup, Qt::Key_A);
+    QTRY_VERIFY(!popup->isVisible());
 }
 
 void TestHelpViewer::remembersItsSize() {
