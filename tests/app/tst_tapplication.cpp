@@ -64,7 +64,11 @@ int runScenario(const QString& how, int argc, char** argv) {
     QTimer::singleShot(0, window, [how, window] {
         if (how == "close" || how == "FormDestroy fails")
             window->close();
-        else if (how == "SIGTERM during a dialog") {
+        else if (how == "an unguarded error, then close") {
+            // Reaches only the application's own backstop.
+            QTimer::singleShot(0, window, [] { throw std::runtime_error("unguarded"); });
+            QTimer::singleShot(0, window, [window] { window->close(); });
+        } else if (how == "SIGTERM during a dialog") {
             QTimer::singleShot(0, [] { std::raise(SIGTERM); });
             ShowMessageDialog("open", MessageKind::Information, {MessageButton::OK}, 0);
         } else
@@ -77,8 +81,8 @@ int runScenario(const QString& how, int argc, char** argv) {
 
 void TestTApplication::exitSequence_data() {
     QTest::addColumn<QString>("how");
-    for (const char* how :
-         {"close", "SIGTERM", "SIGHUP", "SIGINT", "SIGTERM during a dialog", "FormDestroy fails"})
+    for (const char* how : {"close", "SIGTERM", "SIGHUP", "SIGINT", "SIGTERM during a dialog",
+                            "FormDestroy fails", "an unguarded error, then close"})
         QTest::newRow(how) << QString::fromLatin1(how);
 }
 
