@@ -1,6 +1,8 @@
 #include "selectors/TDirectoryListBox.h"
 
 #include "app/ErrorGuard.h"
+#include "platform/drives/DriveLetter.h"
+#include "platform/drives/DriveReading.h"
 #include "platform/drives/Paths.h"
 #include "platform/drives/Volumes.h"
 #include "platform/errors/EInOutError.h"
@@ -17,10 +19,6 @@
 #include <algorithm>
 
 namespace {
-
-char asciiUpper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 bool endsWithSeparator(const std::string& path) {
     return !path.empty() && path.back() == '\\';
@@ -55,38 +53,47 @@ TDirectoryListBox::~TDirectoryListBox() {
 void TDirectoryListBox::SetDirectory(const std::string& value) {
     if (value.empty())
         return;
-    if (platform::compareText(value, m_directory, !m_caseSensitive) == 0)
+    const platform::DriveReading reading;
+    if (!m_created)
+        ReadCaseFlags(); // a first comparison must know whether case counts
+    if (platform::sameDirectory(value, m_directory, m_caseSensitive))
         return;
-    const ResolvedDirectory resolved = ResolveDirectory(value);
-    if (resolved.drive != Drive()) {
+    // Resolving enters nothing, so a failure leaves everything as it was, and a current
+    // directory that has gone meanwhile does not stand in the way. The target is entered
+    // before a drive switch, which then finds it as its drive's directory.
+    const std::string target = ResolveDirectory(value);
+    if (const int error = platform::setCurrentDirectory(target))
+        throw EInOutError(error);
+    if (target[0] != Drive()) {
         m_inDriveSwitch = true;
         try {
             if (m_driveLink)
-                m_driveLink->SetDrive(resolved.drive);
+                m_driveLink->SetDrive(target[0]);
             else
-                SwitchDrive(resolved.drive);
+                SwitchDrive(target[0]);
         } catch (...) {
+            // The process is in the target already: the list shows it too, so the two agree.
             m_inDriveSwitch = false;
+            m_directory = platform::getCurrentDirectory();
+            FillDirectoryList();
             throw;
         }
         m_inDriveSwitch = false;
     }
-    platform::setCurrentDirectory(m_directory); // back where the list is; a failure is harmless
-    if (const int error = platform::setCurrentDirectory(resolved.directory))
-        throw EInOutError(error);
     m_directory = platform::getCurrentDirectory();
     FillDirectoryList();
     NotifyChange();
 }
 
 void TDirectoryListBox::SetDrive(char letter) {
-    if (asciiUpper(letter) != asciiUpper(Drive()))
+    if (platform::upperDriveLetter(letter) != platform::upperDriveLetter(Drive()))
         SetDirectory(std::string{letter, ':'});
 }
 
 void TDirectoryListBox::SwitchDrive(char letter) {
-    if (asciiUpper(letter) == asciiUpper(Drive()))
+    if (platform::upperDriveLetter(letter) == platform::upperDriveLetter(Drive()))
         return;
+    const platform::DriveReading reading;
     if (const int error = platform::setCurrentDirectory(std::string{letter, ':'}))
         throw EInOutError(error);
     m_directory = platform::getCurrentDirectory();
@@ -119,13 +126,18 @@ void TDirectoryListBox::OpenSelected() {
     SetDirectory(ItemPath(ItemIndex()));
 }
 
-void TDirectoryListBox::FillDirectoryList() {
-    m_created = true; // writing the items puts the control on screen
-    setUpdatesEnabled(false);
+void TDirectoryListBox::ReadCaseFlags() {
     platform::VolumeInformation volume;
     platform::volumeInformation(Drive(), volume); // unreadable: both false
     m_preserveCase = volume.casePreserved || volume.caseSensitive;
     m_caseSensitive = volume.caseSensitive;
+}
+
+void TDirectoryListBox::FillDirectoryList() {
+    const platform::DriveReading reading;
+    m_created = true; // writing the items puts the control on screen
+    setUpdatesEnabled(false);
+    ReadCaseFlags();
     const bool keepCase = m_preserveCase || m_caseSensitive;
 
     std::vector<DirectoryItemModel::Item> items;

@@ -91,6 +91,7 @@ private:
     friend class FolderItemDelegate;
 
     void CreateWnd();
+    void ReadCaseFlags();
     void ResetItemHeight();
     void ClearDriveLink(); // the linked selector is going away
 
