@@ -15,6 +15,7 @@
 #include "ui_MainWindowUnit.h"
 
 #include <QKeyEvent>
+#include <QScopeGuard>
 
 namespace {
 
@@ -121,6 +122,8 @@ void TMainWindow::FormCreate() {
     // A stale or unreadable setting must neither hide the directory the user asked for on the
     // command line nor keep later drive errors silent: its failure ends only these steps.
     RunGuarded([this] { LoadSettings(); });
+    // Later drive errors are the user's to see, whatever the command line's directory does.
+    const auto initialized = qScopeGuard([this] { m_initializing = false; });
 
     if (!m_arguments.empty()) {
         std::string directory;
@@ -128,7 +131,6 @@ void TMainWindow::FormCreate() {
             throw EInOutError(error);
         m_ui->Directory->SetDirectory(directory);
     }
-    m_initializing = false;
 }
 
 void TMainWindow::LoadSettings() {

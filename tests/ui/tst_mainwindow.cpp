@@ -66,6 +66,7 @@ private slots:
     void startUp_data();
     void startUp();
     void argumentNotUtf8();
+    void firstStartInACaseTwin();
     void hints_data();
     void hints();
     void statusTextStaysUntilTheHintChanges();
@@ -93,7 +94,8 @@ private:
 };
 
 void TestMainWindow::initTestCase() {
-    for (const char* folder : {"c/Pics", "c/Other", "d/Sub"})
+    for (const char* folder : {"c/Pics", "c/Other", "d/Sub", "c/12:30", "c/Photos: Summer",
+                               "c/Photos/Summer", "c/Twins/raw", "c/Twins/Raw"})
         QVERIFY(QDir(m_root.path()).mkpath(folder));
     QImage(4, 4, QImage::Format_RGB32).save(m_root.filePath("c/Pics/a.jpg"), "JPEG");
 }
@@ -151,8 +153,15 @@ void TestMainWindow::startUp_data() {
         << QStringList{"ImageHeight=7", "ImageWidth:dword", "CurPath=D:\\Sub"} << "Pics"
         << "C:\\Pics"
         << "7||index.html|0" << false;
+    // Later drive errors are reported, whatever became of the argument.
     QTest::newRow("argument missing") << QStringList{"CurPath=D:\\Sub"} << "Missing"
-                                      << "D:\\Sub" << defaults << true;
+                                      << "D:\\Sub" << defaults << false;
+    // Names that typed text would read as a drive or a file name are entered as they are.
+    QTest::newRow("argument with a colon") << QStringList{"CurPath=D:\\Sub"} << "12:30"
+                                           << "C:\\12:30" << defaults << false;
+    QTest::newRow("stored directory with a colon")
+        << QStringList{"CurPath=C:\\Photos: Summer"} << ""
+        << "C:\\Photos: Summer" << defaults << false;
 }
 
 void TestMainWindow::startUp() {
@@ -187,6 +196,14 @@ void TestMainWindow::startUp() {
         QCOMPARE(ApplicationTitle(), QStringLiteral("Zelmar Pictavo"));
         saveGrabs(m_window.get(), "main-window-first-start");
     }
+}
+
+// Started in one case twin with the other as argument, before any setting exists: the
+// argument is another folder.
+void TestMainWindow::firstStartInACaseTwin() {
+    QCOMPARE(platform::setCurrentDirectory("C:\\Twins\\raw"), 0);
+    open({m_root.filePath("c/Twins/Raw").toStdString()});
+    QCOMPARE(child<TDirectoryListBox>("Directory")->Directory(), "C:\\Twins\\Raw");
 }
 
 // The argument's bytes reach the list, the settings and the page unchanged.
