@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 namespace platform::host {
 
@@ -46,11 +47,12 @@ RootProbe lookAt(const std::string& link) {
     return probe;
 }
 
-std::shared_ptr<Look> startLook(const std::string& link) {
+// The look at link, and whether it was started by an earlier call.
+std::pair<std::shared_ptr<Look>, bool> startLook(const std::string& link) {
     LooksUnderWay& looks = looksUnderWay();
     std::lock_guard lock(looks.mutex);
     if (const auto found = looks.byLink.find(link); found != looks.byLink.end())
-        return found->second;
+        return {found->second, true};
     auto look = std::make_shared<Look>();
     std::thread worker;
     try {
@@ -69,11 +71,11 @@ std::shared_ptr<Look> startLook(const std::string& link) {
                 all.byLink.erase(found);
         });
     } catch (const std::system_error&) {
-        return look; // no thread to be had: unanswered, like a look that hangs
+        return {look, false}; // no thread to be had: unanswered, like a look that hangs
     }
     looks.byLink.emplace(link, look);
     worker.detach();
-    return look;
+    return {look, false};
 }
 
 } // namespace
@@ -81,15 +83,18 @@ std::shared_ptr<Look> startLook(const std::string& link) {
 std::vector<RootProbe> probeRoots(const std::vector<std::string>& links,
                                   std::chrono::milliseconds bound) {
     const auto deadline = std::chrono::steady_clock::now() + bound;
-    std::vector<std::shared_ptr<Look>> looks;
+    std::vector<std::pair<std::shared_ptr<Look>, bool>> looks;
     looks.reserve(links.size());
     for (const std::string& link : links)
         looks.push_back(startLook(link));
     std::vector<RootProbe> result;
     result.reserve(looks.size());
-    for (const std::shared_ptr<Look>& look : looks) {
+    for (const auto& [look, earlier] : looks) {
         std::unique_lock lock(look->mutex);
-        look->answered.wait_until(lock, deadline, [&look] { return look->done; });
+        // A look an earlier call started has had its time already: only a new one is waited
+        // for, so a hung mount costs the bound once, not on every change of directory.
+        if (!earlier)
+            look->answered.wait_until(lock, deadline, [&look] { return look->done; });
         result.push_back(look->done ? look->result : RootProbe{});
     }
     return result;

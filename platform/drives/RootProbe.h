@@ -16,8 +16,9 @@ struct RootProbe {
 // Looks at every link at once, each on a worker thread, and waits at most `bound` for them
 // all: a FUSE or network mount that never answers holds a stat() for ever, and the caller is
 // the user-interface thread. A look that has not answered by then is reported unanswered and
-// left to finish on its own; a later call for the same link joins it rather than starting
-// another, so a hung mount costs one blocked thread, not one per call.
+// left to finish on its own; a later call for the same link takes its answer if it has one by
+// then, and does not wait for it or start another: a hung mount costs one blocked thread and
+// one wait, not one per call.
 std::vector<RootProbe> probeRoots(const std::vector<std::string>& links,
                                   std::chrono::milliseconds bound);
 
