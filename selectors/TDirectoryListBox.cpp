@@ -51,6 +51,14 @@ TDirectoryListBox::~TDirectoryListBox() {
 }
 
 void TDirectoryListBox::SetDirectory(const std::string& value) {
+    changeDirectory(value, false);
+}
+
+void TDirectoryListBox::enterFolder(const std::string& path) {
+    changeDirectory(path, true);
+}
+
+void TDirectoryListBox::changeDirectory(const std::string& value, bool exactly) {
     if (value.empty())
         return;
     const platform::DriveReading reading;
@@ -61,7 +69,13 @@ void TDirectoryListBox::SetDirectory(const std::string& value) {
     // Resolving enters nothing, so a failure leaves everything as it was, and a current
     // directory that has gone meanwhile does not stand in the way. The target is entered
     // before a drive switch, which then finds it as its drive's directory.
-    const std::string target = ResolveDirectory(value);
+    std::string target;
+    if (exactly) {
+        if (const int error = platform::findDirectory(value, target))
+            throw EInOutError(error);
+    } else {
+        target = ResolveDirectory(value);
+    }
     if (const int error = platform::setCurrentDirectory(target))
         throw EInOutError(error);
     if (target[0] != Drive()) {
@@ -123,7 +137,7 @@ std::string TDirectoryListBox::ItemPath(int index) const {
 }
 
 void TDirectoryListBox::OpenSelected() {
-    SetDirectory(ItemPath(ItemIndex()));
+    enterFolder(ItemPath(ItemIndex()));
 }
 
 void TDirectoryListBox::ReadCaseFlags() {

@@ -33,8 +33,13 @@ public:
 
     // No trailing '\' except at a drive's root; never touches the file system.
     const std::string& Directory() const { return m_directory; }
-    // Raises EInOutError when the path cannot be entered; then nothing has changed.
+    // Raises EInOutError when the path cannot be entered; then nothing has changed. Text is
+    // read as typed: a drive letter before ':', a file or wildcard in the last part dropped.
     virtual void SetDirectory(const std::string& value);
+    // Enters exactly the folder an absolute drive path names, whatever its names hold (':',
+    // '*', '?'), as items, the command line and the stored directory give it; otherwise as
+    // SetDirectory.
+    void enterFolder(const std::string& path);
 
     char Drive() const { return m_directory.empty() ? '\0' : m_directory[0]; }
     // Moves to the drive's current directory as the platform keeps it; raises EInOutError.
@@ -90,6 +95,7 @@ private:
     friend class TDriveComboBox;
     friend class FolderItemDelegate;
 
+    void changeDirectory(const std::string& value, bool exactly);
     void CreateWnd();
     void ReadCaseFlags();
     void ResetItemHeight();

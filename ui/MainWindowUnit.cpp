@@ -129,7 +129,7 @@ void TMainWindow::FormCreate() {
         std::string directory;
         if (const int error = platform::toDrivePath(m_arguments.front(), directory))
             throw EInOutError(error);
-        m_ui->Directory->SetDirectory(directory);
+        m_ui->Directory->enterFolder(directory);
     }
 }
 
@@ -143,7 +143,7 @@ void TMainWindow::LoadSettings() {
     const std::string startDirectory = store.ReadText(SettingsSection, "CurPath", "");
     if (!startDirectory.empty())
         m_ui->Drive->SetDrive(startDirectory.front());
-    m_ui->Directory->SetDirectory(startDirectory);
+    m_ui->Directory->enterFolder(startDirectory);
 }
 
 void TMainWindow::FormDestroy() {

@@ -68,7 +68,7 @@ private slots:
              {"c/Photos/2001/Raw", "c/Photos/2001/best", "c/Photos/2001/Old", "c/Pics/Photos",
               "c/.hidden", "c/Twins/raw", "c/Twins/Raw", "c/Twins/best", "c/Links/real", "e/Sub",
               "c/Names/12:30", "c/Names/Photos: Summer", "c/Names/x:y", "c/Names/x/y",
-              "c/Names/a*b", "c/Names/q?", "c/Names/E:", "c/Names/E:/inside"})
+              "c/Names/a*b", "c/Names/q?", "c/Names/E:", "c/Names/E:/inside", "c/Names/p/q"})
             QVERIFY(QDir(m_root.path()).mkpath(folder));
         for (const char* name :
              {"Odd", "Odd/zoo", "Odd/\xc3\x89t\xc3\xa9", "Odd/caf\xe9", "Odd/best", "Names/caf\xe8",
@@ -181,6 +181,17 @@ private slots:
         QCOMPARE(m_log, QStringList{"list " + expected});
         QCOMPARE(str(platform::getCurrentDirectory()), expected);
         QCOMPARE(QDir::currentPath(), m_root.filePath("c/Names/" + QString::fromUtf8(name)));
+    }
+
+    // A stored or given folder that has gone is missing, even where typed text with its name
+    // would lead to another folder (p:q typed is q in p).
+    void exactFolderGone() {
+        m_list->SetDirectory("C:\\Names");
+        m_log.clear();
+        QVERIFY_THROWS_EXCEPTION(EInOutError, m_list->enterFolder("C:\\Names\\p:q"));
+        QCOMPARE(str(m_list->Directory()), "C:\\Names");
+        m_list->SetDirectory("C:\\Names\\p:q");
+        QCOMPARE(m_log, QStringList{"list C:\\Names\\p\\q"});
     }
 
     // The folder shown can be deleted or renamed by others; whatever is written next and exists
