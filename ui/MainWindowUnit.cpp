@@ -1,5 +1,6 @@
 #include "ui/MainWindowUnit.h"
 
+#include "app/AccessibleHints.h"
 #include "app/ErrorGuard.h"
 #include "app/HelpRequest.h"
 #include "app/RunModal.h"
@@ -65,6 +66,7 @@ TMainWindow::TMainWindow(const std::vector<std::string>& arguments, QWidget* par
     m_ui->ediImageHeight->setValidator(new TypingLimit(SizeFieldTypingLimit, m_ui->ediImageHeight));
     m_ui->ediImageWidth->setValidator(new TypingLimit(SizeFieldTypingLimit, m_ui->ediImageWidth));
     m_ui->Directory->SetItemHeight(16);
+    DescribeControlsByHints(this);
     m_ui->Directory->installEventFilter(this);
     m_ui->centralWidget->installEventFilter(this);
 
