@@ -304,19 +304,34 @@ void TDirectoryListBox::changeEvent(QEvent* event) {
 }
 
 void TDirectoryListBox::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    // Enter belongs to the window's default button; Ctrl+Enter is the list's own key to open
+    // the selected folder, whatever text the key carries.
+    if (enter && modifiers == Qt::ControlModifier) {
+        RunGuarded([this] { OpenSelected(); });
+        return;
+    }
     const QString text = event->text();
-    if (text.size() == 1 && text[0].unicode() < 0x80) {
+    if (text.size() == 1 && text[0].unicode() < 0x80 && !(enter && modifiers != Qt::NoModifier)) {
         char key = static_cast<char>(text[0].unicode());
         const bool ran = RunGuarded([this, &key] {
             if (OnKeyPress)
                 OnKeyPress(this, key);
             if (key == '\r')
                 OpenSelected();
+            else if (key == '\b')
+                goUp();
         });
-        if (key == '\r' || !ran)
+        if (key == '\r' || key == '\b' || !ran)
             return;
     }
     QListView::keyPressEvent(event);
+}
+
+void TDirectoryListBox::goUp() {
+    if (m_currentItem > 0)
+        enterFolder(ItemPath(m_currentItem - 1));
 }
 
 void TDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -329,7 +344,12 @@ void TDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TDirectoryListBox::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-    QListView::currentChanged(current, previous);
+    // The list view reports its current item as focused even when the keyboard is elsewhere,
+    // and a screen reader then follows the wrong control (a drive change refills the list).
+    if (hasFocus())
+        QListView::currentChanged(current, previous);
+    else
+        QAbstractItemView::currentChanged(current, previous);
     if (m_filling == 0 && current.isValid() && current != previous)
         RunGuarded([this] {
             if (OnClick)

@@ -17,7 +17,8 @@ class DirectoryItemModel;
 // Events are std::function members, called synchronously: OnChange exactly once per completed
 // write of Directory (never on a failed one, never on filling or creation on screen); OnClick
 // when the user moves the selection; OnDblClick and OnKeyPress before OpenSelected, which a
-// double-click or the Enter character (after OnKeyPress, which may replace it) runs. Errors
+// double-click or the Enter character (after OnKeyPress, which may replace it) runs, and so
+// does Ctrl+Enter; Backspace (a character OnKeyPress sees too) goes up one level. Errors
 // (EInOutError with the platform's code) go to whoever wrote Directory or Drive; on a
 // double-click or Enter they go to the application's error handler. A window in step with a
 // TDriveComboBox:
@@ -96,6 +97,7 @@ private:
     friend class FolderItemDelegate;
 
     void changeDirectory(const std::string& value, bool exactly);
+    void goUp(); // to the folder above the current one
     void CreateWnd();
     void ReadCaseFlags();
     void ResetItemHeight();

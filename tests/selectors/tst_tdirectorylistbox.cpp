@@ -11,6 +11,7 @@
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/Unprivileged.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QScopeGuard>
@@ -533,6 +534,9 @@ private slots:
         QTest::newRow("arrow key") << "arrow" << "C:\\Photos\\2001";
         QTest::newRow("Enter taken by OnKeyPress") << "enter eaten" << "C:\\Photos\\2001";
         QTest::newRow("key turned into Enter") << "x as enter" << "C:\\Photos";
+        QTest::newRow("Ctrl+Enter") << "ctrl enter" << "C:\\Photos";
+        QTest::newRow("Shift+Enter is no key of the list") << "shift enter" << "C:\\Photos\\2001";
+        QTest::newRow("Backspace goes up, whatever is selected") << "backspace" << "C:\\Photos";
         // clang-format on
     }
 
@@ -540,7 +544,7 @@ private slots:
         QFETCH(QString, action);
         QFETCH(QString, directory);
         m_list->show();
-        m_list->SetItemIndex(1);
+        m_list->SetItemIndex(action == "backspace" ? 4 : 1);
         const QRect item = m_list->visualRect(m_list->model()->index(1, 0));
         QStringList keys;
         m_list->OnKeyPress = [&](QObject*, char& key) {
@@ -554,6 +558,12 @@ private slots:
             QTest::keyClick(m_list.get(), Qt::Key_Return);
         else if (action == "x as enter")
             QTest::keyClick(m_list.get(), Qt::Key_X);
+        else if (action == "ctrl enter")
+            QTest::keyClick(m_list.get(), Qt::Key_Return, Qt::ControlModifier);
+        else if (action == "shift enter")
+            QTest::keyClick(m_list.get(), Qt::Key_Return, Qt::ShiftModifier);
+        else if (action == "backspace")
+            QTest::keyClick(m_list.get(), Qt::Key_Backspace);
         else if (action == "double-click")
             QTest::mouseDClick(m_list->viewport(), Qt::LeftButton, {}, item.center());
         else if (action == "click")
@@ -562,6 +572,22 @@ private slots:
             QTest::keyClick(m_list.get(), Qt::Key_Up);
         QCOMPARE(str(m_list->Directory()), directory);
         QCOMPARE(m_log.size(), directory == "C:\\Photos" ? 1 : 0);
+    }
+
+    // A screen reader hears what the images and the indent show: which item is an ancestor,
+    // the current folder or a subfolder, and its level.
+    void itemsDescribedToScreenReaders() {
+        m_list->show();
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(m_list.get());
+        QVERIFY(list);
+        QStringList heard;
+        for (int i = 0; i < list->childCount(); ++i) {
+            QAccessibleInterface* item = list->child(i);
+            heard << item->text(QAccessible::Name) + ": " + item->text(QAccessible::Description);
+        }
+        QCOMPARE(heard, (QStringList{"C:\\: ancestor, level 0", "Photos: ancestor, level 1",
+                                     "2001: current folder, level 2", "best: subfolder, level 3",
+                                     "Old: subfolder, level 3", "Raw: subfolder, level 3"}));
     }
 
     // A folder that cannot be entered is listed and opening it is denied; one that can be
