@@ -1,5 +1,6 @@
 #include "platform/shell/HostShell.h"
 #include "platform/shell/StartDetached.h"
+#include "platform/shell/ToolkitArguments.h"
 #include "platform/testing/FakeDriveTable.h"
 
 #include "tests/support/TestEnvironment.h"
@@ -7,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 
 #include <sys/stat.h>
 
@@ -111,6 +113,51 @@ private slots:
             lines[2].startsWith(QFile::encodeName(QCoreApplication::applicationDirPath()) + ":"));
         for (const QByteArray& folder : lines[2].split(':'))
             QVERIFY2(folder.startsWith('/'), folder.constData());
+    }
+
+    // X11 wherever an X display is there, Wayland as the fallback, and a platform the user
+    // chose stays theirs; the toolkit's own options come after the program's.
+    void windowSystem_data() {
+        QTest::addColumn<QByteArray>("display");
+        QTest::addColumn<QByteArray>("chosen"); // QT_QPA_PLATFORM
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("added");
+        const QStringList x11{"-platform", "xcb;wayland"};
+        QTest::newRow("X display, Wayland too")
+            << QByteArray(":0") << QByteArray() << QStringList{"pictavo", "/p"} << x11;
+        QTest::newRow("no X display")
+            << QByteArray() << QByteArray() << QStringList{"pictavo"} << QStringList{};
+        QTest::newRow("platform set by the user")
+            << QByteArray(":0") << QByteArray("wayland") << QStringList{"pictavo"} << QStringList{};
+        QTest::newRow("platform given as an option")
+            << QByteArray(":0") << QByteArray() << QStringList{"pictavo", "-platform", "offscreen"}
+            << QStringList{};
+    }
+    void windowSystem() {
+        QFETCH(QByteArray, display);
+        QFETCH(QByteArray, chosen);
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, added);
+        const QByteArray savedDisplay = qgetenv("DISPLAY"),
+                         savedChosen = qgetenv("QT_QPA_PLATFORM");
+        const auto restore = qScopeGuard([&] {
+            qputenv("DISPLAY", savedDisplay);
+            qputenv("QT_QPA_PLATFORM", savedChosen);
+        });
+        qputenv("DISPLAY", display);
+        qputenv("QT_QPA_PLATFORM", chosen);
+        std::vector<QByteArray> bytes;
+        std::vector<char*> argv;
+        for (const QString& argument : arguments)
+            bytes.push_back(argument.toUtf8());
+        for (QByteArray& argument : bytes)
+            argv.push_back(argument.data());
+        platform::ToolkitArguments toolkit(int(argv.size()), argv.data());
+        QStringList passed;
+        for (int i = 0; i < toolkit.count(); ++i)
+            passed << QString::fromUtf8(toolkit.values()[i]);
+        QCOMPARE(passed, arguments + added);
+        QCOMPARE(toolkit.values()[toolkit.count()], nullptr);
     }
 
 private:
