@@ -34,7 +34,7 @@ done
 pictavo_install_missing hyperfine tree time python3
 
 build="$PICTAVO_SOURCE/build-bench"
-cmake -S "$PICTAVO_SOURCE" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake -S "$PICTAVO_SOURCE" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DPICTAVO_BENCH=ON >/dev/null
 cmake --build "$build" --target pictavo-index pictavo-bench-floor pictavo-bench-generate >/dev/null
 index="$build/cli/pictavo-index"
 floor="$build/bench/pictavo-bench-floor"

@@ -12,7 +12,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
 pictavo_install_missing strace
 
 build="${PICTAVO_BENCH_BUILD:-$PICTAVO_SOURCE/build-bench}"
-cmake -S "$PICTAVO_SOURCE" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake -S "$PICTAVO_SOURCE" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DPICTAVO_BENCH=ON >/dev/null
 cmake --build "$build" --target pictavo-bench-selectors >/dev/null
 bench="$build/bench/pictavo-bench-selectors"
 status=0

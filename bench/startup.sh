@@ -10,7 +10,7 @@ runs=${1:-15}
 
 pictavo_install_missing xvfb xauth libx11-dev
 build=${PICTAVO_BUILD_DIR:-$PICTAVO_SOURCE/build-bench}
-cmake -S "$PICTAVO_SOURCE" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake -S "$PICTAVO_SOURCE" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DPICTAVO_BENCH=ON >/dev/null
 cmake --build "$build" --target pictavo pictavo-help pictavo-bench-startup >/dev/null
 
 work=$(mktemp -d)

@@ -7,7 +7,7 @@
 #include "app/TApplication.h"
 #include "index/Feedback.h"
 #include "index/StartIndexRun.h"
-#include "platform/drives/Paths.h"
+#include "platform/drives/ArgumentFolder.h"
 #include "platform/errors/EInOutError.h"
 #include "settings/TPersWindow.h"
 #include "settings/TRegIniFile.h"
@@ -129,7 +129,7 @@ void TMainWindow::FormCreate() {
 
     if (!m_arguments.empty()) {
         std::string directory;
-        if (const int error = platform::toDrivePath(m_arguments.front(), directory))
+        if (const int error = platform::toDriveFolder(m_arguments.front(), directory))
             throw EInOutError(error);
         m_ui->Directory->enterFolder(directory);
     }

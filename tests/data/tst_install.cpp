@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -14,6 +15,7 @@ namespace {
 const QString Prefix = QStringLiteral("/usr/local");
 const QString AppId = QStringLiteral("net.zelmar.Pictavo");
 const QString Private = QStringLiteral(PICTAVO_LIBDIR "/pictavo");
+const QString Data = QStringLiteral(PICTAVO_DATADIR "/pictavo");
 
 struct Run {
     int exitCode = -1;
@@ -38,8 +40,9 @@ Run run(const QString& program, const QStringList& arguments, const QString& des
 
 } // namespace
 
-// `cmake --install` into a DESTDIR: the programs and the help file together in one private
-// folder, the commands linked into bin, and what the desktop needs where it looks.
+// `cmake --install` into a DESTDIR: the programs together in one private folder with a link to
+// the help file in the data folder, the commands linked into bin, and what the desktop needs
+// where it looks.
 class TestInstall : public QObject {
     Q_OBJECT
 
@@ -50,6 +53,7 @@ private slots:
     void entry();
     void validates_data();
     void validates();
+    void desktopEntryOpensFolders();
 
 private:
     QString installed(const QString& path) const { return m_root + Prefix + '/' + path; }
@@ -69,19 +73,21 @@ void TestInstall::initTestCase() {
     m_expected = {
         {Private + "/pictavo-help", "program"},
         {Private + "/pictavo-index", "program"},
-        {Private + "/Pictavo.hlp", "file"},
-        {PICTAVO_BINDIR "/pictavo-index", "link"},
+        {Private + "/Pictavo.hlp", "help link"},
+        {Data + "/Pictavo.hlp", "file"},
+        {PICTAVO_BINDIR "/pictavo-index", "command"},
         {PICTAVO_DATADIR "/applications/" + AppId + ".desktop", "file"},
         {PICTAVO_DATADIR "/metainfo/" + AppId + ".metainfo.xml", "file"},
         {PICTAVO_DATADIR "/icons/hicolor/16x16/apps/" + AppId + ".png", "icon 16"},
         {PICTAVO_DATADIR "/icons/hicolor/32x32/apps/" + AppId + ".png", "icon 32"},
         {PICTAVO_DATADIR "/icons/hicolor/scalable/apps/" + AppId + ".svg", "file"},
+        {PICTAVO_MANDIR "/man1/pictavo.1", "file"},
         {PICTAVO_MANDIR "/man1/pictavo-index.1", "file"},
     };
     // clang-format on
     if (PICTAVO_HAS_DESKTOP_PROGRAM) {
         m_expected.insert(Private + "/pictavo", "program");
-        m_expected.insert(PICTAVO_BINDIR "/pictavo", "link");
+        m_expected.insert(PICTAVO_BINDIR "/pictavo", "command");
     }
 }
 
@@ -111,19 +117,29 @@ void TestInstall::entry() {
     QFETCH(QString, kind);
     const QFileInfo info(installed(path));
     QVERIFY(info.exists());
-    if (kind == "link") {
-        // Relative, into the private folder, and the program runs through it.
+    if (kind == "command" || kind == "help link") {
+        // Relative, so the tree may be moved or packaged, and pointing where the file is.
         QVERIFY(info.isSymLink());
-        const QString target = info.symLinkTarget();
         const std::filesystem::path link =
             std::filesystem::read_symlink(QFile::encodeName(info.filePath()).toStdString());
         QVERIFY2(link.is_relative(), link.c_str());
-        QCOMPARE(target, QFileInfo(installed(Private + '/' + info.fileName())).absoluteFilePath());
+        const QString folder = kind == "command" ? Private : Data;
+        QCOMPARE(info.symLinkTarget(),
+                 QFileInfo(installed(folder + '/' + info.fileName())).absoluteFilePath());
         const Run version = run(info.absoluteFilePath(), {"--version"});
         if (info.fileName() == "pictavo-index")
             QCOMPARE(version.output.trimmed(), "pictavo-index 1.0");
     } else if (kind == "program") {
         QVERIFY(info.isExecutable() && !info.isSymLink());
+        // Everything of ours is linked in statically: a search path in the installed program
+        // could only point somewhere it should not look.
+        const QString readelf = QStandardPaths::findExecutable("readelf");
+        if (readelf.isEmpty())
+            QSKIP("readelf is not installed");
+        const Run dynamic = run(readelf, {"--dynamic", info.filePath()});
+        QCOMPARE(dynamic.exitCode, 0);
+        QVERIFY2(!dynamic.output.contains("RUNPATH") && !dynamic.output.contains("RPATH"),
+                 qPrintable(dynamic.output));
     } else if (kind.startsWith("icon")) {
         const int size = kind.mid(5).toInt();
         QCOMPARE(QImage(info.filePath()).size(), QSize(size, size));
@@ -133,26 +149,53 @@ void TestInstall::entry() {
 void TestInstall::validates_data() {
     QTest::addColumn<QString>("validator");
     QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("refused"); // words of the validator's output
+    // Even a hint of the desktop entry's validator is a flaw a menu shows, such as a second
+    // main category listing the program twice.
     QTest::newRow("desktop entry")
         << "desktop-file-validate"
-        << QStringList{installed(PICTAVO_DATADIR "/applications/" + AppId + ".desktop")};
+        << QStringList{installed(PICTAVO_DATADIR "/applications/" + AppId + ".desktop")}
+        << QStringList{"error", "warning", "hint"};
     QTest::newRow("metainfo") << "appstreamcli"
                               << QStringList{"validate", "--no-net",
                                              installed(PICTAVO_DATADIR "/metainfo/" + AppId +
-                                                       ".metainfo.xml")};
+                                                       ".metainfo.xml")}
+                              << QStringList{"error", "warning"};
+    // As lintian reads them: groff's warnings are what it reports.
+    for (const char* page : {"pictavo.1", "pictavo-index.1"})
+        QTest::newRow(qPrintable(QStringLiteral("manual page %1").arg(page)))
+            << "man"
+            << QStringList{"--warnings", "-E",
+                           "UTF-8",      "-l",
+                           "-Tutf8",     installed(PICTAVO_MANDIR "/man1/" + QString(page))}
+            << QStringList{"warning:", "error:"};
 }
 
 void TestInstall::validates() {
     QFETCH(QString, validator);
     QFETCH(QStringList, arguments);
+    QFETCH(QStringList, refused);
     const QString program = QStandardPaths::findExecutable(validator);
     if (program.isEmpty())
         QSKIP(qPrintable(validator + " is not installed"));
     const Run result = run(program, arguments);
     QVERIFY2(result.exitCode == 0, qPrintable(result.output));
-    // Hints are fine; anything the validator calls an error or a warning is not.
-    QVERIFY2(!result.output.contains("error") && !result.output.contains("warning"),
-             qPrintable(result.output));
+    for (const QString& word : refused)
+        QVERIFY2(!result.output.contains(word), qPrintable(result.output));
+}
+
+// A file manager offers the program for folders only when the entry names their type, and
+// then hands over one path.
+void TestInstall::desktopEntryOpensFolders() {
+    QFile entry(installed(PICTAVO_DATADIR "/applications/" + AppId + ".desktop"));
+    QVERIFY(entry.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(entry.readAll()).split('\n');
+    QVERIFY(lines.contains("Exec=pictavo %f"));
+    const auto mime = std::find_if(lines.cbegin(), lines.cend(), [](const QString& line) {
+        return line.startsWith("MimeType=");
+    });
+    QVERIFY(mime != lines.cend());
+    QVERIFY(mime->mid(9).split(';').contains("inode/directory"));
 }
 
 PICTAVO_TEST_MAIN(TestInstall, QCoreApplication)

@@ -1,3 +1,4 @@
+#include "platform/drives/ArgumentFolder.h"
 #include "platform/drives/Paths.h"
 #include "platform/errors/ErrorCodes.h"
 #include "platform/testing/FakeDriveTable.h"
@@ -178,6 +179,43 @@ private slots:
         QVERIFY(QDir::setCurrent(m_root.path()));
         std::string result = "unchanged";
         QCOMPARE(toDrivePath(host.toStdString(), result), error);
+        QCOMPARE(QString::fromStdString(result), error ? QString("unchanged") : drive);
+    }
+
+    // What a file manager hands over: a folder, or a file that stands for its folder. Paths
+    // are relative to the folder given as current; d/doc is a link to c/file.txt, d/pics one
+    // to c/Photos.
+    void hostToDriveFolder_data() {
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("drive");
+        const auto row = [](const char* what, const char* current, const char* host, int error,
+                            const char* drive) {
+            QTest::newRow(what) << QString(current) << QString(host) << error << QString(drive);
+        };
+        row("a folder", ".", "c/Photos/2001", 0, "C:\\Photos\\2001");
+        row("a file", ".", "c/Photos/2001/../../file.txt", 0, "C:\\");
+        row("a file without a folder part", "c", "file.txt", 0, "C:\\");
+        row("a file in a folder", ".", "d/Work/notes", 0, "D:\\Work");
+        row("a link to a file stays in its folder", ".", "d/doc", 0, "D:\\");
+        row("a link to a folder is the folder", ".", "d/pics", 0, "D:\\pics");
+        row("a missing file", ".", "c/Nope.jpg", 2, "");
+        row("a file taken for a folder", ".", "c/file.txt/", 3, "");
+    }
+
+    void hostToDriveFolder() {
+        QFETCH(QString, current);
+        QFETCH(QString, host);
+        QFETCH(int, error);
+        QFETCH(QString, drive);
+        QFile notes(m_root.filePath("d/Work/notes"));
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        QFile::link(m_root.filePath("c/file.txt"), m_root.filePath("d/doc"));
+        QFile::link(m_root.filePath("c/Photos"), m_root.filePath("d/pics"));
+        QVERIFY(QDir::setCurrent(m_root.filePath(current)));
+        std::string result = "unchanged";
+        QCOMPARE(toDriveFolder(host.toStdString(), result), error);
         QCOMPARE(QString::fromStdString(result), error ? QString("unchanged") : drive);
     }
 

@@ -99,6 +99,8 @@ void TestMainWindow::initTestCase() {
                                "c/Photos/Summer", "c/Twins/raw", "c/Twins/Raw"})
         QVERIFY(QDir(m_root.path()).mkpath(folder));
     QImage(4, 4, QImage::Format_RGB32).save(m_root.filePath("c/Pics/a.jpg"), "JPEG");
+    QFile note(m_root.filePath("c/Pics/at 12:30.txt"));
+    QVERIFY(note.open(QIODevice::WriteOnly));
 }
 
 void TestMainWindow::init() {
@@ -154,6 +156,13 @@ void TestMainWindow::startUp_data() {
         << QStringList{"ImageHeight=7", "ImageWidth:dword", "CurPath=D:\\Sub"} << "Pics"
         << "C:\\Pics"
         << "7||index.html|0" << false;
+    // As a file manager's "Open with" hands over a file: a ':' in its name is no drive.
+    QTest::newRow("a file argument opens its folder")
+        << QStringList{"CurPath=D:\\Sub"} << "Pics/a.jpg"
+        << "C:\\Pics" << defaults << false;
+    QTest::newRow("a file argument with ':' in its name")
+        << QStringList{"CurPath=D:\\Sub"} << "Pics/at 12:30.txt"
+        << "C:\\Pics" << defaults << false;
     // Later drive errors are reported, whatever became of the argument.
     QTest::newRow("argument missing") << QStringList{"CurPath=D:\\Sub"} << "Missing"
                                       << "D:\\Sub" << defaults << false;
