@@ -89,13 +89,14 @@ std::vector<RootProbe> probeRoots(const std::vector<std::string>& links,
         looks.push_back(startLook(link));
     std::vector<RootProbe> result;
     result.reserve(looks.size());
-    for (const auto& [look, earlier] : looks) {
-        std::unique_lock lock(look->mutex);
+    for (const auto& [started, earlier] : looks) {
+        Look& look = *started;
+        std::unique_lock lock(look.mutex);
         // A look an earlier call started has had its time already: only a new one is waited
         // for, so a hung mount costs the bound once, not on every change of directory.
         if (!earlier)
-            look->answered.wait_until(lock, deadline, [&look] { return look->done; });
-        result.push_back(look->done ? look->result : RootProbe{});
+            look.answered.wait_until(lock, deadline, [&look] { return look.done; });
+        result.push_back(look.done ? look.result : RootProbe{});
     }
     return result;
 }
