@@ -5,7 +5,9 @@
 #include <QDataStream>
 #include <QIODevice>
 
+#include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <filesystem>
 #include <system_error>
 
@@ -65,6 +67,21 @@ HelpCall HelpCall::fromArguments(const std::vector<std::string>& arguments, qint
     call.command = static_cast<quint16>(command);
     call.data = static_cast<quint32>(data);
     return call;
+}
+
+qint64 HelpCall::now() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+qint64 HelpCall::takeMadeAt() {
+    const QByteArray stamp = qgetenv("PICTAVO_HELP_MADE_AT");
+    qunsetenv("PICTAVO_HELP_MADE_AT");
+    bool valid = false;
+    const qint64 madeAt = stamp.toLongLong(&valid);
+    const qint64 current = now();
+    return valid && madeAt > 0 ? std::min(madeAt, current) : current;
 }
 
 QByteArray HelpCall::serialized() const {

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QLockFile>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -20,24 +19,11 @@ constexpr const char* Usage =
     "with the help context DATA, 8 that topic as a small pop-up at the pointer, and 2 closes\n"
     "the viewer. A viewer that is already running shows the request itself.\n";
 
-// The program that asks for help stamps the moment of the request, so that requests started
-// in quick succession are shown in the order they were made; by hand, it is now.
-qint64 requestTime() {
-    const QByteArray stamp = qgetenv("PICTAVO_HELP_MADE_AT");
-    bool valid = false;
-    const qint64 madeAt = stamp.toLongLong(&valid);
-    if (valid && madeAt > 0)
-        return madeAt;
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    const HelpCall call =
-        HelpCall::fromArguments(std::vector<std::string>(argv + 1, argv + argc), requestTime());
+    const HelpCall call = HelpCall::fromArguments(std::vector<std::string>(argv + 1, argv + argc),
+                                                  HelpCall::takeMadeAt());
     if (call.usage) {
         std::fputs(Usage, stdout);
         return EXIT_SUCCESS;

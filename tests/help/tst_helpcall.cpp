@@ -12,6 +12,8 @@ class TestHelpCall : public QObject {
 private slots:
     void fromArguments_data();
     void fromArguments();
+    void takeMadeAt_data();
+    void takeMadeAt();
 };
 
 void TestHelpCall::fromArguments_data() {
@@ -49,6 +51,31 @@ void TestHelpCall::fromArguments() {
     QCOMPARE(call.file, file);
     QCOMPARE(call.command, command);
     QCOMPARE(call.data, data);
+}
+
+void TestHelpCall::takeMadeAt_data() {
+    QTest::addColumn<QByteArray>("stamp"); // null: unset
+    QTest::addColumn<qint64>("expected");  // -1: now
+    QTest::newRow("a stamp") << QByteArray("12345") << qint64(12345);
+    QTest::newRow("none") << QByteArray() << qint64(-1);
+    QTest::newRow("from the future") << QByteArray("9223372036854775807") << qint64(-1);
+    QTest::newRow("negative") << QByteArray("-5") << qint64(-1);
+    QTest::newRow("not a number") << QByteArray("12x") << qint64(-1);
+}
+
+// Taken out of the environment, so a browser started from a help link never sees it.
+void TestHelpCall::takeMadeAt() {
+    QFETCH(QByteArray, stamp);
+    QFETCH(qint64, expected);
+    if (!stamp.isNull())
+        qputenv("PICTAVO_HELP_MADE_AT", stamp);
+    const qint64 before = HelpCall::now();
+    const qint64 madeAt = HelpCall::takeMadeAt();
+    if (expected >= 0)
+        QCOMPARE(madeAt, expected);
+    else
+        QVERIFY(madeAt >= before && madeAt <= HelpCall::now());
+    QVERIFY(!qEnvironmentVariableIsSet("PICTAVO_HELP_MADE_AT"));
 }
 
 PICTAVO_TEST_MAIN(TestHelpCall, QCoreApplication)

@@ -36,6 +36,7 @@ private slots:
     void cleanup();
     void routing_data();
     void routing();
+    void stampFromTheFuture();
     void navigation_data();
     void navigation();
     void popupCloses_data();
@@ -101,6 +102,13 @@ void TestHelpViewer::routing() {
     QCOMPARE(m_viewer->popup()->isVisible(), !inWindow);
     const QString seen = inWindow ? m_viewer->window()->currentText() : m_viewer->popup()->text();
     QVERIFY2(seen.startsWith(text), qPrintable(seen));
+}
+
+// A damaged or forged stamp must not shut out every later request.
+void TestHelpViewer::stampFromTheFuture() {
+    m_viewer->handle(call(HelpFile, HELP_CONTEXTPOPUP, 10600, qint64(1) << 62));
+    QCOMPARE(m_viewer->handle(call(HelpFile, HELP_CONTEXTPOPUP, 10000, HelpCall::now())),
+             "pop-up 10000");
 }
 
 void TestHelpViewer::navigation_data() {
