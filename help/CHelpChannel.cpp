@@ -1,10 +1,12 @@
 #include "help/CHelpChannel.h"
 
+#include "platform/session/SessionSocket.h"
+
 #include <QDataStream>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QVariant>
 
 namespace {
@@ -44,13 +46,17 @@ bool takeFrame(QByteArray& buffer, QByteArray& payload, bool& damaged) {
 
 } // namespace
 
-QString CHelpChannel::serverPath() {
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
-           QStringLiteral("/pictavo-help");
+QString CHelpChannel::serverPath(QString* problem) {
+    std::string why;
+    const std::string path = platform::sessionSocketPath("pictavo-help", why);
+    if (problem)
+        *problem = QString::fromLocal8Bit(why);
+    return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 QString CHelpChannel::lockPath() {
-    return serverPath() + QStringLiteral(".lock");
+    const QString server = serverPath();
+    return server.isEmpty() ? QString() : server + QStringLiteral(".lock");
 }
 
 bool CHelpChannel::deliver(const HelpCall& call, QString& answer, const QString& path) {

@@ -18,8 +18,11 @@ class CHelpChannel : public QObject {
 public:
     using Handler = std::function<QString(const HelpCall&)>;
 
-    static QString serverPath();
-    // Held while deciding who is the viewer, so two viewers never start side by side.
+    // In a folder private to the user; empty, with the reason in `problem`, when the session
+    // offers none, and then every request shows in a viewer of its own.
+    static QString serverPath(QString* problem = nullptr);
+    // Held while deciding who is the viewer, so two viewers never start side by side; empty
+    // with the server path.
     static QString lockPath();
 
     // Hands the call to the viewer listening at `path` and waits for its answer; false when

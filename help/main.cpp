@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,13 +33,21 @@ int main(int argc, char** argv) {
     if (status != EXIT_SUCCESS)
         std::fprintf(stderr, "pictavo-help: %s\n%s", qPrintable(call.error), Usage);
 
-    QLockFile lock(CHelpChannel::lockPath());
-    // Without the lock the worst case is a second viewer, which is still better than none.
-    lock.tryLock(20000);
-    QString answer;
-    if (CHelpChannel::deliver(call, answer)) {
-        std::printf("%s\n", qPrintable(answer));
-        return status;
+    QString problem;
+    const QString server = CHelpChannel::serverPath(&problem);
+    std::unique_ptr<QLockFile> lock;
+    if (server.isEmpty()) {
+        std::fprintf(stderr, "pictavo-help: %s; this request gets a viewer of its own\n",
+                     qPrintable(problem));
+    } else {
+        lock = std::make_unique<QLockFile>(CHelpChannel::lockPath());
+        // Without the lock the worst case is a second viewer, which is still better than none.
+        lock->tryLock(20000);
+        QString answer;
+        if (CHelpChannel::deliver(call, answer, server)) {
+            std::printf("%s\n", qPrintable(answer));
+            return status;
+        }
     }
 
     QApplication app(argc, argv);
@@ -46,8 +55,10 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(ProgramIcon());
     CHelpViewer viewer;
     CHelpChannel channel([&viewer](const HelpCall& next) { return viewer.handle(next); });
-    channel.listen();
-    lock.unlock();
+    if (!server.isEmpty()) {
+        channel.listen(server);
+        lock->unlock();
+    }
     QObject::connect(&viewer, &CHelpViewer::finished, &app, &QCoreApplication::quit);
     viewer.handle(call);
     if (!viewer.isShowingAnything())

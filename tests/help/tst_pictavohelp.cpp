@@ -3,6 +3,12 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,11 +29,40 @@ class TestPictavoHelp : public QObject {
     Q_OBJECT
 
 private slots:
+    void laterRequestsReachTheViewer_data();
     void laterRequestsReachTheViewer();
     void twoFirstRequestsMakeOneViewer();
 };
 
+void TestPictavoHelp::laterRequestsReachTheViewer_data() {
+    QTest::addColumn<bool>("runtimeFolder");
+    QTest::newRow("in the runtime folder") << true;
+    // Else every request would start a viewer of its own.
+    QTest::newRow("no runtime folder, and another user's runtime-<user> in the temporary folder")
+        << false;
+}
+
 void TestPictavoHelp::laterRequestsReachTheViewer() {
+    QFETCH(bool, runtimeFolder);
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QTemporaryDir temporary;
+    const auto restore = qScopeGuard([&] {
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        qunsetenv("TMPDIR");
+    });
+    if (!runtimeFolder) {
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(temporary.path()));
+        const passwd* user = ::getpwuid(::geteuid());
+        const passwd* other = ::getpwnam("nobody");
+        QVERIFY(user && other);
+        const QByteArray taken = QFile::encodeName(temporary.path()) + "/runtime-" + user->pw_name;
+        QVERIFY(::mkdir(taken.constData(), 0700) == 0);
+        if (::chown(taken.constData(), other->pw_uid, other->pw_gid) != 0)
+            QSKIP("only the superuser can make a folder of another user");
+        QVERIFY(CHelpChannel::serverPath().startsWith(temporary.path() + "/"));
+    }
+    QVERIFY(!CHelpChannel::serverPath().isEmpty());
     QProcess viewer;
     start(viewer, 100, {HelpFile, "1", "1000"});
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(CHelpChannel::serverPath()), 30000);
