@@ -94,6 +94,16 @@ CHelpChannel::CHelpChannel(Handler handler, QObject* parent)
 }
 
 bool CHelpChannel::listen(const QString& path) {
+    // A viewer that is slow to answer, or stuck, still takes connections; removing its socket
+    // would leave two viewers and neither reachable by all requests. Only a socket that
+    // refuses, left by a viewer that ended, is taken over.
+    QLocalSocket probe;
+    probe.connectToServer(path);
+    if (probe.waitForConnected(ConnectTimeout))
+        return false;
+    if (probe.error() != QLocalSocket::ConnectionRefusedError &&
+        probe.error() != QLocalSocket::ServerNotFoundError)
+        return false;
     QLocalServer::removeServer(path);
     return m_server->listen(path);
 }

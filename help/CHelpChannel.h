@@ -30,7 +30,8 @@ public:
     static bool deliver(const HelpCall& call, QString& answer, const QString& path = serverPath());
 
     explicit CHelpChannel(Handler handler, QObject* parent = nullptr);
-    // Takes over `path`, also from a viewer that ended without removing it.
+    // Takes over `path`, also from a viewer that ended without removing it; false, leaving
+    // it alone, while a viewer still takes connections there.
     bool listen(const QString& path = serverPath());
 
 private:
