@@ -4,7 +4,9 @@
 
 #include <QDataStream>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QVariant>
@@ -57,6 +59,15 @@ QString CHelpChannel::serverPath(QString* problem) {
 QString CHelpChannel::lockPath() {
     const QString server = serverPath();
     return server.isEmpty() ? QString() : server + QStringLiteral(".lock");
+}
+
+void CHelpChannel::clearLockPath() {
+    const QString path = lockPath();
+    const QFileInfo lock(path);
+    if (path.isEmpty() || !(lock.isSymLink() || (lock.exists() && !lock.isFile())))
+        return;
+    if (!QFile::remove(path))
+        QDir().rmdir(path);
 }
 
 bool CHelpChannel::deliver(const HelpCall& call, QString& answer, const QString& path) {

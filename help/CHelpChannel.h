@@ -24,6 +24,9 @@ public:
     // Held while deciding who is the viewer, so two viewers never start side by side; empty
     // with the server path.
     static QString lockPath();
+    // A lock that is no plain file, planted or left behind, would hold every start for the
+    // whole wait: it is removed before the lock is taken.
+    static void clearLockPath();
 
     // Hands the call to the viewer listening at `path` and waits for its answer; false when
     // no viewer answers there. Needs no event loop.

@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pictavo-help: %s; this request gets a viewer of its own\n",
                      qPrintable(problem));
     } else {
+        CHelpChannel::clearLockPath();
         lock = std::make_unique<QLockFile>(CHelpChannel::lockPath());
         // Without the lock the worst case is a second viewer, which is still better than none.
         lock->tryLock(20000);

@@ -32,6 +32,7 @@ private slots:
     void laterRequestsReachTheViewer_data();
     void laterRequestsReachTheViewer();
     void twoFirstRequestsMakeOneViewer();
+    void plantedLockLinkIsRemoved();
 };
 
 void TestPictavoHelp::laterRequestsReachTheViewer_data() {
@@ -114,6 +115,17 @@ void TestPictavoHelp::twoFirstRequestsMakeOneViewer() {
     start(close, 30, {HelpFile, "2", "0"});
     QVERIFY(close.waitForFinished(60000));
     QVERIFY(viewer.waitForFinished(30000));
+}
+
+// A link at the lock would keep every start waiting for a lock that never frees.
+void TestPictavoHelp::plantedLockLinkIsRemoved() {
+    QVERIFY(
+        QFile::link(QStringLiteral("/nonexistent/pictavo-help.lock"), CHelpChannel::lockPath()));
+    QProcess close;
+    start(close, 10, {HelpFile, "2", "0"});
+    QVERIFY(close.waitForFinished(60000));
+    QCOMPARE(close.exitCode(), 0);
+    QVERIFY(!QFileInfo(CHelpChannel::lockPath()).isSymLink());
 }
 
 PICTAVO_TEST_MAIN(TestPictavoHelp, QCoreApplication)
