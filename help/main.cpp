@@ -1,6 +1,7 @@
 #include "help/CHelpChannel.h"
 #include "help/CHelpViewer.h"
 #include "help/HelpCall.h"
+#include "platform/session/SearchPath.h"
 #include "resources/ProgramIcon.h"
 
 #include <QApplication>
@@ -23,6 +24,8 @@ constexpr const char* Usage =
 } // namespace
 
 int main(int argc, char** argv) {
+    // What the viewer starts, the browser for a help link, is looked up on PATH.
+    platform::keepAbsoluteSearchPath();
     const HelpCall call = HelpCall::fromArguments(std::vector<std::string>(argv + 1, argv + argc),
                                                   HelpCall::takeMadeAt());
     if (call.usage) {

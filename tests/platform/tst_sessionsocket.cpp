@@ -1,3 +1,4 @@
+#include "platform/session/SearchPath.h"
 #include "platform/session/SessionSocket.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/Unprivileged.h"
@@ -10,13 +11,15 @@
 #include <unistd.h>
 
 // Where the help viewer's socket goes, worked out as nobody among folders of its own and of
-// another user (root, who runs the suite).
+// another user (root, who runs the suite); and the search path it leaves to what it starts.
 class TestSessionSocket : public QObject {
     Q_OBJECT
 
 private slots:
     void folder_data();
     void folder();
+    void searchPath_data();
+    void searchPath();
 };
 
 void TestSessionSocket::folder_data() {
@@ -89,6 +92,35 @@ void TestSessionSocket::folder() {
                  .replace(QString::fromLocal8Bit(root) + "/", "")
                  .replace("pictavo-" + uid, "pictavo-UID"),
              expected);
+}
+
+void TestSessionSocket::searchPath_data() {
+    QTest::addColumn<QByteArray>("path"); // null: unset
+    QTest::addColumn<QByteArray>("kept");
+    QTest::newRow("absolute entries stay")
+        << QByteArray("/usr/bin:/bin") << QByteArray("/usr/bin:/bin");
+    QTest::newRow("empty entries go")
+        << QByteArray(":/usr/bin::/bin:") << QByteArray("/usr/bin:/bin");
+    QTest::newRow("relative entries go") << QByteArray(".:bin:/bin:../x") << QByteArray("/bin");
+    QTest::newRow("nothing left: unset, the system's default") << QByteArray(".:") << QByteArray();
+    QTest::newRow("empty: unset") << QByteArray("") << QByteArray();
+    QTest::newRow("unset stays so") << QByteArray() << QByteArray();
+}
+
+void TestSessionSocket::searchPath() {
+    QFETCH(QByteArray, path);
+    QFETCH(QByteArray, kept);
+    const QByteArray before = qgetenv("PATH");
+    if (path.isNull())
+        qunsetenv("PATH");
+    else
+        qputenv("PATH", path);
+    platform::keepAbsoluteSearchPath();
+    const bool set = qEnvironmentVariableIsSet("PATH");
+    const QByteArray after = qgetenv("PATH");
+    qputenv("PATH", before);
+    QCOMPARE(set, !kept.isNull());
+    QCOMPARE(after, kept.isNull() ? QByteArray() : kept);
 }
 
 PICTAVO_TEST_MAIN(TestSessionSocket, QCoreApplication)
