@@ -5,6 +5,7 @@
 #include "resources/ProgramIcon.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLockFile>
 
 #include <cstdio>
@@ -28,6 +29,9 @@ int main(int argc, char** argv) {
     platform::keepAbsoluteSearchPath();
     const HelpCall call = HelpCall::fromArguments(std::vector<std::string>(argv + 1, argv + argc),
                                                   HelpCall::takeMadeAt());
+    // The viewer outlives the request; it must not keep the folder the user browses, and that
+    // the program started it in, busy: a stick could not be unmounted. The file name is absolute.
+    QDir::setCurrent(QDir::rootPath());
     if (call.usage) {
         std::fputs(Usage, stdout);
         return EXIT_SUCCESS;

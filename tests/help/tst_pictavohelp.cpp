@@ -33,6 +33,7 @@ private slots:
     void laterRequestsReachTheViewer();
     void twoFirstRequestsMakeOneViewer();
     void plantedLockLinkIsRemoved();
+    void viewerLeavesTheFolderItStartedIn();
 };
 
 void TestPictavoHelp::laterRequestsReachTheViewer_data() {
@@ -126,6 +127,21 @@ void TestPictavoHelp::plantedLockLinkIsRemoved() {
     QVERIFY(close.waitForFinished(60000));
     QCOMPARE(close.exitCode(), 0);
     QVERIFY(!QFileInfo(CHelpChannel::lockPath()).isSymLink());
+}
+
+void TestPictavoHelp::viewerLeavesTheFolderItStartedIn() {
+    QTemporaryDir browsed;
+    QProcess viewer;
+    viewer.setWorkingDirectory(browsed.path());
+    start(viewer, 10, {HelpFile, "8", "10600"});
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(CHelpChannel::serverPath()), 30000);
+    const QString folder =
+        QFileInfo(QStringLiteral("/proc/%1/cwd").arg(viewer.processId())).symLinkTarget();
+    QProcess close;
+    start(close, 20, {HelpFile, "2", "0"});
+    QVERIFY(close.waitForFinished(60000));
+    QVERIFY(viewer.waitForFinished(30000));
+    QCOMPARE(folder, QStringLiteral("/"));
 }
 
 PICTAVO_TEST_MAIN(TestPictavoHelp, QCoreApplication)
