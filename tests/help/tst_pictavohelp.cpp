@@ -1,11 +1,14 @@
 #include "help/CHelpChannel.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/Unprivileged.h"
 
 #include <QCoreApplication>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 
+#include <cstdio>
+#include <cstdlib>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,6 +37,7 @@ private slots:
     void twoFirstRequestsMakeOneViewer();
     void plantedLockLinkIsRemoved();
     void viewerLeavesTheFolderItStartedIn();
+    void oneViewerForAnUnprivilegedUser();
 };
 
 void TestPictavoHelp::laterRequestsReachTheViewer_data() {
@@ -142,6 +146,43 @@ void TestPictavoHelp::viewerLeavesTheFolderItStartedIn() {
     QVERIFY(close.waitForFinished(60000));
     QVERIFY(viewer.waitForFinished(30000));
     QCOMPARE(folder, QStringLiteral("/"));
+}
+
+// As a user without a runtime folder, whose runtime-<user> below the temporary folder another
+// user has taken: later requests still reach the one viewer.
+void TestPictavoHelp::oneViewerForAnUnprivilegedUser() {
+    if (::geteuid() != 0)
+        QSKIP("only the superuser can become another user");
+    QTemporaryDir area;
+    QVERIFY(QDir(area.path()).mkpath("home"));
+    testsupport::handOver(area.path());
+    QVERIFY(QDir(area.path()).mkdir("runtime-nobody")); // the superuser's
+    const QByteArray root = QFile::encodeName(area.path());
+    // Bounded, so that a viewer left over when the requests go astray ends by itself.
+    const QByteArray viewer =
+        "timeout 30 " + QByteArray(PICTAVO_HELP_BINARY) + " '" + QFile::encodeName(HelpFile) + "' ";
+    const QByteArray answer = testsupport::runUnprivileged([&] {
+        ::unsetenv("XDG_RUNTIME_DIR");
+        ::unsetenv("PICTAVO_HELP_MADE_AT");
+        ::setenv("TMPDIR", root.constData(), 1);
+        ::setenv("HOME", (root + "/home").constData(), 1);
+        if (std::system((viewer + "8 10600 >/dev/null 2>&1 &").constData()) != 0)
+            return QByteArray("<not started>");
+        const QByteArray socket =
+            root + "/pictavo-" + QByteArray::number(::geteuid()) + "/pictavo-help";
+        for (int i = 0; i < 300 && !QFile::exists(QFile::decodeName(socket)); ++i)
+            ::usleep(100000);
+        QByteArray printed;
+        if (FILE* request = ::popen((viewer + "3 0 2>&1").constData(), "r")) {
+            char buffer[256];
+            while (std::fgets(buffer, sizeof buffer, request))
+                printed += buffer;
+            ::pclose(request);
+        }
+        std::system((viewer + "2 0 >/dev/null 2>&1").constData());
+        return printed.trimmed();
+    });
+    QCOMPARE(answer, QByteArray("topic contents"));
 }
 
 PICTAVO_TEST_MAIN(TestPictavoHelp, QCoreApplication)
