@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QList>
 #include <QPointer>
 
 #include <stdexcept>
@@ -29,17 +28,10 @@ TModalResult RunModal(TModalForm* window) {
     const Qt::CursorShape previousCursor = ApplicationCursor::shape();
     ApplicationCursor::setShape(Qt::ArrowCursor);
 
-    QList<QPointer<QWidget>> disabled;
-    const QList<QWidget*> topLevels = QApplication::topLevelWidgets();
-    for (QWidget* other : topLevels) {
-        if (other != window && other->isVisible() && other->isEnabled()) {
-            other->setEnabled(false);
-            disabled.append(other);
-        }
-    }
-    // Disabling a window also disables the windows it owns, the modal one among them.
-    if (!window->isEnabled() && !window->testAttribute(Qt::WA_ForceDisabled))
-        window->setEnabled(true);
+    // Application modality keeps input away from the other windows. Disabling them as well
+    // would grey their controls and drop their focus widgets, and the focus would land on the
+    // first control afterwards instead of the one that had it.
+    const QPointer<QWidget> previousFocus = QApplication::focusWidget();
 
     bool wasActive = false;
     const auto restore = [&] {
@@ -49,12 +41,11 @@ TModalResult RunModal(TModalForm* window) {
             form->setWindowModality(previousModality);
         }
         ApplicationCursor::setShape(previousCursor);
-        for (const QPointer<QWidget>& other : disabled) {
-            if (other)
-                other->setEnabled(true);
-        }
         if (wasActive && previouslyActive && previouslyActive->isVisible())
             previouslyActive->activateWindow();
+        if (previousFocus && previousFocus->isVisible() && previousFocus->isEnabled() &&
+            previousFocus->window() == previouslyActive)
+            previousFocus->setFocus(Qt::ActiveWindowFocusReason);
         if (form)
             form->m_shownModally = false;
     };

@@ -6,6 +6,8 @@
 #include "app/TModalButton.h"
 #include "settings/WindowFrame.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFont>
 #include <QGuiApplication>
 #include <QIcon>
@@ -18,6 +20,14 @@
 #include <array>
 
 namespace {
+
+// A message dialog is an alert to assistive technology, which then reads its text at once.
+QAccessibleInterface* accessibleAlert(const QString& className, QObject* object) {
+    if (className == QLatin1String("TMessageForm") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::AlertMessage);
+    return nullptr;
+}
+
 struct ButtonEntry {
     MessageButton button;
     const char* name;
@@ -84,6 +94,11 @@ TMessageForm::TMessageForm(const std::string& text, MessageKind kind, MessageBut
                            int helpContext, QWidget* parent)
     : TModalForm(parent)
     , m_helpContext(helpContext) {
+    static const bool announced = [] {
+        QAccessible::installFactory(&accessibleAlert);
+        return true;
+    }();
+    Q_UNUSED(announced);
     setObjectName(QStringLiteral("MessageForm"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
@@ -96,6 +111,7 @@ TMessageForm::TMessageForm(const std::string& text, MessageKind kind, MessageBut
     QStyle::StandardPixmap iconKind{};
     const bool hasIcon = iconFor(kind, iconKind);
     const QString message = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    setAccessibleDescription(message);
     const QRect screenGeometry = primaryScreenGeometry();
     m_layout = computeMessageLayout(fontMetrics(), screenGeometry.size(), message, hasIcon,
                                     buttons.count());

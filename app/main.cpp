@@ -1,5 +1,6 @@
 #include "app/ErrorGuard.h"
 #include "app/TApplication.h"
+#include "platform/shell/ToolkitArguments.h"
 #include "resources/ProgramIcon.h"
 #include "ui/MainWindowUnit.h"
 
@@ -15,7 +16,8 @@ int main(int argc, char** argv) {
         std::fputs("pictavo 1.0\n", stdout);
         return 0;
     }
-    TApplication application(argc, argv);
+    platform::ToolkitArguments toolkit(argc, argv);
+    TApplication application(toolkit.count(), toolkit.values());
     // Until the main window installs the silent policy, a failure is worth a line on stderr.
     SetErrorHandler([](std::exception_ptr error) {
         try {
@@ -31,7 +33,8 @@ int main(int argc, char** argv) {
     if (const QIcon icon = ProgramIcon(); !icon.isNull())
         application.setWindowIcon(icon);
     // The toolkit has taken its own options out of argv by now; the rest are host paths.
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const std::vector<std::string> arguments(toolkit.values() + 1,
+                                             toolkit.values() + toolkit.count());
     application.setMainForm(new TMainWindow(arguments));
     return application.Run();
 }

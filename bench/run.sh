@@ -10,7 +10,10 @@
 # once and reused; results go to bench/results. Times are medians of N runs (default 15, 6 at
 # a million entries), taken in three rounds that each start with a warm-up run.
 # Targets at 100,000 and 1,000,000 entries: pictavo-index <= 3x the floor and <= 0.2x tree -H,
-# peak memory at 1,000,000 entries <= 80 MB.
+# peak memory at 1,000,000 entries <= 80 MB. pictavo-index is also timed writing a page where
+# there was none: the difference is what replacing costs (the new page reaches the disk before
+# it replaces the old one; ext4 flushes it on such a rename anyway, other file systems on the
+# sync).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
 
@@ -22,7 +25,7 @@ while [ $# -gt 0 ]; do
     case "$1" in
     --data) data=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
-    -h | --help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) counts+=("$1"); shift ;;
     esac
 done
@@ -66,7 +69,9 @@ for mode in mixed twins; do
         json="$results/$name.$round.json"
         jsons+=("$json")
         hyperfine --style basic --warmup 1 --runs $(( (n + rounds - 1) / rounds )) --export-json "$json" \
+            --prepare : --prepare "rm -f '$dir/pictavo-bench-new.html'" --prepare : --prepare : --prepare : \
             -n pictavo-index "'$index' --output pictavo-bench.html '$dir'" \
+            -n 'pictavo-index, new page' "'$index' --output pictavo-bench-new.html '$dir'" \
             -n floor "'$floor' '$dir'" \
             -n 'tree -H' "cd '$dir' && tree -H . " \
             -n 'find | sort -f' "find '$dir' -maxdepth 1 \\( -iname '*.jpeg' -o -iname '*.jpg' -o -iname '*.gif' \\) | sort -f" \
@@ -83,12 +88,14 @@ for path in paths:
     for r in json.load(open(path))["results"]:
         times.setdefault(r["command"], []).extend(r["times"])
 median = {command: statistics.median(values) for command, values in times.items()}
-p, f, t, s = (median[name] for name in ("pictavo-index", "floor", "tree -H", "find | sort -f"))
+p, n, f, t, s = (median[name] for name in
+                 ("pictavo-index", "pictavo-index, new page", "floor", "tree -H", "find | sort -f"))
 ok = lambda good: "ok" if good else "MISSED"
 rss_mb = rss_kb * 1024 / 1e6
 line = (f"{count:>9,} {mode:<5}  pictavo-index {p*1000:7.1f} ms  floor {f*1000:6.1f} ms  "
         f"tree -H {t*1000:7.1f} ms  find|sort {s*1000:7.1f} ms  "
-        f"pictavo/floor {p/f:5.2f}x  pictavo/tree {p/t:5.3f}x  peak RSS {rss_mb:5.1f} MB")
+        f"pictavo/floor {p/f:5.2f}x  pictavo/tree {p/t:5.3f}x  peak RSS {rss_mb:5.1f} MB  "
+        f"new page {n*1000:7.1f} ms (replacing {(p-n)*1000:+6.1f} ms)")
 if count >= 100000:
     line += f"  [floor {ok(p/f <= 3)}, tree {ok(p/t <= 0.2)}"
     line += f", memory {ok(rss_mb <= 80)}]" if count >= 1000000 else "]"

@@ -46,8 +46,11 @@ constexpr const char* kHelp =
     "  0  the page was written\n"
     "  1  the run failed: a size is not a number from 1 to 9999 or only one was given, DIR\n"
     "     is missing, unreadable or holds no picture, NAME is empty, the page could not be\n"
-    "     written (an existing page then stays as it was), or the output could not be\n"
-    "     written\n"
+    "     written, or the output could not be written\n"
+    "     A page that could not be written leaves an existing page as it was, with one\n"
+    "     exception: where DIR takes no new file but the page may be written, the finished\n"
+    "     page is copied over the old one, and a run that fails or is killed during that\n"
+    "     copy can leave a page that is part new, part old.\n"
     "  2  bad arguments: an unknown option, an option without its value or given twice, no\n"
     "     DIR or more than one\n";
 

@@ -55,6 +55,8 @@ THelpWindow::THelpWindow(QWidget* parent)
     connect(m_ui->actForward, &QAction::triggered, this, [this] { goTo(m_position + 1); });
     connect(m_ui->Topic, &QTextBrowser::anchorClicked, this, &THelpWindow::followLink);
     m_ui->Topic->document()->setDocumentMargin(12);
+    // A caret that moves with the links and selects text lets a screen reader follow along.
+    m_ui->Topic->setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
     m_ui->Topic->setFocus();
     display();
 }

@@ -2,6 +2,7 @@
 
 #include "index/CImageLister.h"
 #include "index/Feedback.h"
+#include "platform/drives/DriveReading.h"
 #include "platform/text/Text.h"
 
 #include <cstdint>
@@ -40,6 +41,8 @@ void StartIndexRun(const IndexRequest& request) {
         width = *requestedWidth;
     }
 
+    // The searches and the page all name one directory: one reading of the drives serves them.
+    const platform::DriveReading reading;
     CImageLister lister;
     lister.Directory = request.Directory;
     lister.FileName = request.FileName;

@@ -28,8 +28,10 @@ esac
 [ -n "${CI:-}" ] && options+=(-DPICTAVO_WERROR=ON)
 
 # The validators of the installed desktop entry and metainfo; the window tests run on a
-# private X server with a window manager, where xprop reads titles and xdotool types keys.
-pictavo_install_missing desktop-file-utils appstream xvfb xauth openbox x11-utils xdotool
+# private X server with a window manager, where xprop reads titles and xdotool types keys; the
+# accessibility test runs in a D-Bus session of its own and reads through AT-SPI.
+pictavo_install_missing desktop-file-utils appstream xvfb xauth openbox x11-utils xdotool \
+    dbus-daemon dbus-bin at-spi2-core python3-pyatspi
 if [ -n "$locale" ]; then
     PICTAVO_LOCALES+=("$locale")
     pictavo_generate_locales

@@ -1,6 +1,8 @@
 #include "selectors/TDirectoryListBox.h"
 
 #include "app/ErrorGuard.h"
+#include "platform/drives/DriveLetter.h"
+#include "platform/drives/DriveReading.h"
 #include "platform/drives/Paths.h"
 #include "platform/drives/Volumes.h"
 #include "platform/errors/EInOutError.h"
@@ -17,10 +19,6 @@
 #include <algorithm>
 
 namespace {
-
-char asciiUpper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 bool endsWithSeparator(const std::string& path) {
     return !path.empty() && path.back() == '\\';
@@ -53,40 +51,63 @@ TDirectoryListBox::~TDirectoryListBox() {
 }
 
 void TDirectoryListBox::SetDirectory(const std::string& value) {
+    changeDirectory(value, false);
+}
+
+void TDirectoryListBox::enterFolder(const std::string& path) {
+    changeDirectory(path, true);
+}
+
+void TDirectoryListBox::changeDirectory(const std::string& value, bool exactly) {
     if (value.empty())
         return;
-    if (platform::compareText(value, m_directory, !m_caseSensitive) == 0)
+    const platform::DriveReading reading;
+    if (!m_created)
+        ReadCaseFlags(); // a first comparison must know whether case counts
+    if (platform::sameDirectory(value, m_directory, m_caseSensitive))
         return;
-    const ResolvedDirectory resolved = ResolveDirectory(value);
-    if (resolved.drive != Drive()) {
+    // Resolving enters nothing, so a failure leaves everything as it was, and a current
+    // directory that has gone meanwhile does not stand in the way. The target is entered
+    // before a drive switch, which then finds it as its drive's directory.
+    std::string target;
+    if (exactly) {
+        if (const int error = platform::findDirectory(value, target))
+            throw EInOutError(error);
+    } else {
+        target = ResolveDirectory(value);
+    }
+    if (const int error = platform::setCurrentDirectory(target))
+        throw EInOutError(error);
+    if (target[0] != Drive()) {
         m_inDriveSwitch = true;
         try {
             if (m_driveLink)
-                m_driveLink->SetDrive(resolved.drive);
+                m_driveLink->SetDrive(target[0]);
             else
-                SwitchDrive(resolved.drive);
+                SwitchDrive(target[0]);
         } catch (...) {
+            // The process is in the target already: the list shows it too, so the two agree.
             m_inDriveSwitch = false;
+            m_directory = platform::getCurrentDirectory();
+            FillDirectoryList();
             throw;
         }
         m_inDriveSwitch = false;
     }
-    platform::setCurrentDirectory(m_directory); // back where the list is; a failure is harmless
-    if (const int error = platform::setCurrentDirectory(resolved.directory))
-        throw EInOutError(error);
     m_directory = platform::getCurrentDirectory();
     FillDirectoryList();
     NotifyChange();
 }
 
 void TDirectoryListBox::SetDrive(char letter) {
-    if (asciiUpper(letter) != asciiUpper(Drive()))
+    if (platform::upperDriveLetter(letter) != platform::upperDriveLetter(Drive()))
         SetDirectory(std::string{letter, ':'});
 }
 
 void TDirectoryListBox::SwitchDrive(char letter) {
-    if (asciiUpper(letter) == asciiUpper(Drive()))
+    if (platform::upperDriveLetter(letter) == platform::upperDriveLetter(Drive()))
         return;
+    const platform::DriveReading reading;
     if (const int error = platform::setCurrentDirectory(std::string{letter, ':'}))
         throw EInOutError(error);
     m_directory = platform::getCurrentDirectory();
@@ -116,16 +137,21 @@ std::string TDirectoryListBox::ItemPath(int index) const {
 }
 
 void TDirectoryListBox::OpenSelected() {
-    SetDirectory(ItemPath(ItemIndex()));
+    enterFolder(ItemPath(ItemIndex()));
 }
 
-void TDirectoryListBox::FillDirectoryList() {
-    m_created = true; // writing the items puts the control on screen
-    setUpdatesEnabled(false);
+void TDirectoryListBox::ReadCaseFlags() {
     platform::VolumeInformation volume;
     platform::volumeInformation(Drive(), volume); // unreadable: both false
     m_preserveCase = volume.casePreserved || volume.caseSensitive;
     m_caseSensitive = volume.caseSensitive;
+}
+
+void TDirectoryListBox::FillDirectoryList() {
+    const platform::DriveReading reading;
+    m_created = true; // writing the items puts the control on screen
+    setUpdatesEnabled(false);
+    ReadCaseFlags();
     const bool keepCase = m_preserveCase || m_caseSensitive;
 
     std::vector<DirectoryItemModel::Item> items;
@@ -278,19 +304,34 @@ void TDirectoryListBox::changeEvent(QEvent* event) {
 }
 
 void TDirectoryListBox::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    // Enter belongs to the window's default button; Ctrl+Enter is the list's own key to open
+    // the selected folder, whatever text the key carries.
+    if (enter && modifiers == Qt::ControlModifier) {
+        RunGuarded([this] { OpenSelected(); });
+        return;
+    }
     const QString text = event->text();
-    if (text.size() == 1 && text[0].unicode() < 0x80) {
+    if (text.size() == 1 && text[0].unicode() < 0x80 && !(enter && modifiers != Qt::NoModifier)) {
         char key = static_cast<char>(text[0].unicode());
         const bool ran = RunGuarded([this, &key] {
             if (OnKeyPress)
                 OnKeyPress(this, key);
             if (key == '\r')
                 OpenSelected();
+            else if (key == '\b')
+                goUp();
         });
-        if (key == '\r' || !ran)
+        if (key == '\r' || key == '\b' || !ran)
             return;
     }
     QListView::keyPressEvent(event);
+}
+
+void TDirectoryListBox::goUp() {
+    if (m_currentItem > 0)
+        enterFolder(ItemPath(m_currentItem - 1));
 }
 
 void TDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -303,7 +344,12 @@ void TDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TDirectoryListBox::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-    QListView::currentChanged(current, previous);
+    // The list view reports its current item as focused even when the keyboard is elsewhere,
+    // and a screen reader then follows the wrong control (a drive change refills the list).
+    if (hasFocus())
+        QListView::currentChanged(current, previous);
+    else
+        QAbstractItemView::currentChanged(current, previous);
     if (m_filling == 0 && current.isValid() && current != previous)
         RunGuarded([this] {
             if (OnClick)

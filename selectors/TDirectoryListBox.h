@@ -17,7 +17,8 @@ class DirectoryItemModel;
 // Events are std::function members, called synchronously: OnChange exactly once per completed
 // write of Directory (never on a failed one, never on filling or creation on screen); OnClick
 // when the user moves the selection; OnDblClick and OnKeyPress before OpenSelected, which a
-// double-click or the Enter character (after OnKeyPress, which may replace it) runs. Errors
+// double-click or the Enter character (after OnKeyPress, which may replace it) runs, and so
+// does Ctrl+Enter; Backspace (a character OnKeyPress sees too) goes up one level. Errors
 // (EInOutError with the platform's code) go to whoever wrote Directory or Drive; on a
 // double-click or Enter they go to the application's error handler. A window in step with a
 // TDriveComboBox:
@@ -33,8 +34,13 @@ public:
 
     // No trailing '\' except at a drive's root; never touches the file system.
     const std::string& Directory() const { return m_directory; }
-    // Raises EInOutError when the path cannot be entered; then nothing has changed.
+    // Raises EInOutError when the path cannot be entered; then nothing has changed. Text is
+    // read as typed: a drive letter before ':', a file or wildcard in the last part dropped.
     virtual void SetDirectory(const std::string& value);
+    // Enters exactly the folder an absolute drive path names, whatever its names hold (':',
+    // '*', '?'), as items, the command line and the stored directory give it; otherwise as
+    // SetDirectory.
+    void enterFolder(const std::string& path);
 
     char Drive() const { return m_directory.empty() ? '\0' : m_directory[0]; }
     // Moves to the drive's current directory as the platform keeps it; raises EInOutError.
@@ -90,7 +96,10 @@ private:
     friend class TDriveComboBox;
     friend class FolderItemDelegate;
 
+    void changeDirectory(const std::string& value, bool exactly);
+    void goUp(); // to the folder above the current one
     void CreateWnd();
+    void ReadCaseFlags();
     void ResetItemHeight();
     void ClearDriveLink(); // the linked selector is going away
 

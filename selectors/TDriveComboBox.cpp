@@ -1,6 +1,7 @@
 #include "selectors/TDriveComboBox.h"
 
 #include "app/ErrorGuard.h"
+#include "platform/drives/DriveReading.h"
 #include "platform/drives/Paths.h"
 #include "platform/drives/Volumes.h"
 #include "platform/text/Text.h"
@@ -173,6 +174,7 @@ TDriveComboBox::Image TDriveComboBox::ItemImage(int index) const {
 }
 
 void TDriveComboBox::CreateWnd() {
+    const platform::DriveReading reading; // the list and a linked list's switch read it once
     m_created = true;
     FillDriveList();
     SetDrive(m_drive);

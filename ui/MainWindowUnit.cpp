@@ -1,5 +1,6 @@
 #include "ui/MainWindowUnit.h"
 
+#include "app/AccessibleHints.h"
 #include "app/ErrorGuard.h"
 #include "app/HelpRequest.h"
 #include "app/RunModal.h"
@@ -15,6 +16,7 @@
 #include "ui_MainWindowUnit.h"
 
 #include <QKeyEvent>
+#include <QScopeGuard>
 
 namespace {
 
@@ -64,6 +66,7 @@ TMainWindow::TMainWindow(const std::vector<std::string>& arguments, QWidget* par
     m_ui->ediImageHeight->setValidator(new TypingLimit(SizeFieldTypingLimit, m_ui->ediImageHeight));
     m_ui->ediImageWidth->setValidator(new TypingLimit(SizeFieldTypingLimit, m_ui->ediImageWidth));
     m_ui->Directory->SetItemHeight(16);
+    DescribeControlsByHints(this);
     m_ui->Directory->installEventFilter(this);
     m_ui->centralWidget->installEventFilter(this);
 
@@ -121,14 +124,15 @@ void TMainWindow::FormCreate() {
     // A stale or unreadable setting must neither hide the directory the user asked for on the
     // command line nor keep later drive errors silent: its failure ends only these steps.
     RunGuarded([this] { LoadSettings(); });
+    // Later drive errors are the user's to see, whatever the command line's directory does.
+    const auto initialized = qScopeGuard([this] { m_initializing = false; });
 
     if (!m_arguments.empty()) {
         std::string directory;
         if (const int error = platform::toDrivePath(m_arguments.front(), directory))
             throw EInOutError(error);
-        m_ui->Directory->SetDirectory(directory);
+        m_ui->Directory->enterFolder(directory);
     }
-    m_initializing = false;
 }
 
 void TMainWindow::LoadSettings() {
@@ -141,7 +145,7 @@ void TMainWindow::LoadSettings() {
     const std::string startDirectory = store.ReadText(SettingsSection, "CurPath", "");
     if (!startDirectory.empty())
         m_ui->Drive->SetDrive(startDirectory.front());
-    m_ui->Directory->SetDirectory(startDirectory);
+    m_ui->Directory->enterFolder(startDirectory);
 }
 
 void TMainWindow::FormDestroy() {

@@ -1,16 +1,28 @@
 #pragma once
 
 #include "platform/drives/DriveFacts.h"
+#include "platform/drives/MountInfo.h"
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform {
 
 struct Drive {
+    Drive() = default;
+    Drive(char driveLetter, std::string root, bool isReady = true)
+        : letter(driveLetter)
+        , hostRoot(std::move(root))
+        , ready(isReady) {}
+
     char letter = 'C';    // upper case
     std::string hostRoot; // host directory of the drive's root, without a trailing '/' except "/"
-    bool ready = true;    // false: a removable drive without a medium (dangling device link)
+    bool ready = true;    // false: no medium (a dangling device link) or no answer in time
+    // The mount that really holds the root, links resolved; unset when that is not known.
+    std::optional<MountEntry> mount;
+    std::string realRoot; // hostRoot with every link resolved; empty when not known
 };
 
 // The machine's drive letters: C: is the host root, further letters come from the per-user
@@ -19,7 +31,8 @@ class DriveTable {
 public:
     virtual ~DriveTable() = default;
 
-    // Sorted by letter; read anew on every call, so a link added at run time shows up.
+    // Sorted by letter; read anew on every call, so a link added at run time shows up. The
+    // path services read it through DriveReading, once per listing or change of directory.
     virtual std::vector<Drive> drives() const = 0;
 
     // Kind, label, remote name and case flags of each of the given drives, in their order. The

@@ -3,6 +3,7 @@
 #include "platform/drives/DriveLetter.h"
 #include "platform/drives/HostPaths.h"
 #include "platform/drives/HostVolumes.h"
+#include "platform/drives/RootProbe.h"
 
 #include <array>
 #include <dirent.h>
@@ -11,21 +12,29 @@
 
 namespace platform {
 
+namespace {
+
+// Long enough for a local disc or a healthy share, short enough that the window still
+// answers when a mount does not.
+constexpr std::chrono::milliseconds ProbeBound{200};
+
+} // namespace
+
 std::string HostDriveTable::deviceFolder() {
     return host::configFolder() + "/dosdevices";
 }
 
 std::vector<Drive> HostDriveTable::drives() const {
     std::array<Drive, 26> table{};
+    std::array<std::string, 26> links{};
     std::array<bool, 26> present{};
     // Of two entries "d:" and "D:" the lower-case one counts, as the device folder's
     // convention has it; directory order must not decide.
     std::array<bool, 26> lowerCaseSeen{};
-    table[2] = Drive{'C', "/", true};
+    table[2] = Drive{'C', "/"};
+    table[2].realRoot = "/";
     present[2] = true;
 
-    std::vector<MountEntry> mounts;
-    enum { Unread, Read, Unreadable } mountTable = Unread;
     const std::string folder = deviceFolder();
     if (DIR* dir = opendir(folder.c_str())) {
         while (const dirent* entry = readdir(dir)) {
@@ -44,22 +53,41 @@ std::vector<Drive> HostDriveTable::drives() const {
             if (lowerCaseSeen[index])
                 continue;
             lowerCaseSeen[index] = letter != name[0];
-            Drive& drive = table[index];
-            drive.letter = letter;
-            drive.hostRoot = host::normalize(target, folder);
-            if (mountTable == Unread)
-                mountTable = host::readMountTable(mounts) ? Read : Unreadable;
-            drive.ready =
-                host::isReadyRoot(link, drive.hostRoot, mountTable == Read ? &mounts : nullptr);
+            table[index] = Drive{letter, host::normalize(target, folder), false};
+            links[index] = link;
             present[index] = true;
         }
         closedir(dir);
     }
 
+    // Only the links are looked at, all at once and with a bound; C: at "/" needs no look.
+    std::vector<std::string> toProbe;
+    std::vector<std::size_t> probed;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (present[i] && !links[i].empty()) {
+            toProbe.push_back(links[i]);
+            probed.push_back(i);
+        }
+    }
+    const std::vector<host::RootProbe> probes = host::probeRoots(toProbe, ProbeBound);
+    for (std::size_t k = 0; k < probed.size(); ++k) {
+        Drive& drive = table[probed[k]];
+        drive.ready = probes[k].isDirectory;
+        drive.realRoot = probes[k].realPath;
+    }
+
+    std::vector<MountEntry> mounts;
+    const bool haveMounts = host::readMountTable(mounts);
     std::vector<Drive> result;
     for (std::size_t i = 0; i < table.size(); ++i) {
-        if (present[i])
-            result.push_back(table[i]);
+        if (!present[i])
+            continue;
+        Drive& drive = table[i];
+        if (haveMounts && drive.ready && !drive.realRoot.empty()) {
+            if (const MountEntry* mount = mountHolding(mounts, drive.realRoot))
+                drive.mount = *mount;
+        }
+        result.push_back(std::move(drive));
     }
     return result;
 }

@@ -105,17 +105,6 @@ bool readMountTable(std::vector<MountEntry>& table) {
     return true;
 }
 
-bool isReadyRoot(const std::string& link, const std::string& root,
-                 const std::vector<MountEntry>* mounts) {
-    if (mounts) {
-        const MountEntry* mount = mountHolding(*mounts, root);
-        if (mount && kindOf(mount->fileSystem) == DriveKind::Remote)
-            return true;
-    }
-    struct stat info {};
-    return stat(link.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 std::vector<VolumeLabel> volumeLabels(const std::string& folder) {
     std::vector<VolumeLabel> labels;
     DIR* dir = opendir(folder.c_str());
@@ -181,7 +170,12 @@ DriveFacts describeDrive(const Drive& drive, const std::vector<MountEntry>* moun
         facts.remoteError = ErrorNotReady;
         return facts;
     }
-    const MountEntry* mount = mounts ? mountHolding(*mounts, drive.hostRoot) : nullptr;
+    // The mount that really holds the root, found when the drives were read; a drive described
+    // without one is looked up by its root as given.
+    const std::string& root = drive.realRoot.empty() ? drive.hostRoot : drive.realRoot;
+    const MountEntry* mount = drive.mount ? &*drive.mount
+                              : mounts    ? mountHolding(*mounts, root)
+                                          : nullptr;
     if (!mount) {
         facts.volumeError = ErrorNotReady;
         facts.remoteError = ErrorNotReady;
@@ -198,7 +192,8 @@ DriveFacts describeDrive(const Drive& drive, const std::vector<MountEntry>* moun
     }
     if (facts.kind == DriveKind::Remote) {
         const std::string point = normalize(mount->mountPoint);
-        std::string_view below = std::string_view(drive.hostRoot).substr(point.size());
+        std::string_view below = isWithin(root, point) ? std::string_view(root).substr(point.size())
+                                                       : std::string_view();
         while (!below.empty() && below.front() == '/')
             below.remove_prefix(1);
         facts.remoteName = remoteNameOf(mount->source, below);
@@ -212,8 +207,15 @@ DriveFacts describeDrive(const Drive& drive, const std::vector<MountEntry>* moun
 } // namespace host
 
 std::vector<DriveFacts> DriveTable::describe(const std::vector<Drive>& drives) const {
+    // The host's drives come with their mounts; the table is read only for others.
     std::vector<MountEntry> mounts;
-    const bool haveMounts = host::readMountTable(mounts);
+    bool haveMounts = false;
+    for (const Drive& drive : drives) {
+        if (drive.ready && !drive.mount) {
+            haveMounts = host::readMountTable(mounts);
+            break;
+        }
+    }
     const std::vector<host::VolumeLabel> labels = host::volumeLabels();
     std::vector<DriveFacts> result;
     result.reserve(drives.size());

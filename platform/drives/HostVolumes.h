@@ -22,7 +22,8 @@ struct VolumeLabel {
 // and the device nodes only, never a mounted file system.
 std::vector<VolumeLabel> volumeLabels(const std::string& folder = "/dev/disk/by-label");
 
-// The facts of one drive from the mount table and the labels; nothing else is looked at.
+// The facts of one drive from its mount (or, without one, the mount table) and the labels;
+// nothing else is looked at.
 DriveFacts describeDrive(const Drive& drive, const std::vector<MountEntry>* mounts,
                          const std::vector<VolumeLabel>& labels);
 
@@ -30,12 +31,6 @@ DriveFacts describeDrive(const Drive& drive, const std::vector<MountEntry>* moun
 // "//srv/data" and "srv:/data" become "\\srv\data"; below lies the part of the drive's root
 // under the mount point ("sub/dir" gives "\\srv\data\sub\dir").
 std::string remoteNameOf(std::string_view source, std::string_view below = {});
-
-// Whether a device link leads to a directory. A root on a network share of `mounts` counts as
-// ready without a look, since looking can hang for minutes on a share that is unreachable.
-// Without a mount table (nullptr) the link is looked at.
-bool isReadyRoot(const std::string& link, const std::string& root,
-                 const std::vector<MountEntry>* mounts);
 
 // The whole mount table of this process; false when it cannot be read.
 bool readMountTable(std::vector<MountEntry>& table);

@@ -1,7 +1,7 @@
 #include "platform/drives/Paths.h"
 
 #include "platform/drives/DriveLetter.h"
-#include "platform/drives/DriveTable.h"
+#include "platform/drives/DriveReading.h"
 #include "platform/drives/HostPaths.h"
 #include "platform/drives/PathParts.h"
 #include "platform/errors/ErrorCodes.h"
@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cerrno>
+#include <fcntl.h>
 #include <mutex>
 #include <optional>
 #include <sys/stat.h>
@@ -102,6 +103,32 @@ void ensureInitialized(DirectoryState& s, const std::vector<Drive>& drives) {
     s.initialized = true;
 }
 
+std::string hostPathOf(const Drive& drive, std::string_view absolute) {
+    std::string result = drive.hostRoot;
+    std::string_view rest = absolute.substr(3);
+    if (rest.empty())
+        return result;
+    if (result != "/")
+        result += '/';
+    for (const char c : rest)
+        result += c == '\\' ? '/' : c;
+    return result;
+}
+
+// A drive's remembered directory that has gone since gives way to the drive's root, as for a
+// drive that remembers none; else the drive could not be entered again until restart.
+std::string rememberedOrRoot(DirectoryState& s, const Drive& drive) {
+    const std::string& remembered = s.rememberedFor(drive.letter);
+    if (remembered.empty() || !drive.ready)
+        return rootOf(drive.letter);
+    struct stat info {};
+    const std::string hostPath = hostPathOf(drive, remembered);
+    if (stat(hostPath.c_str(), &info) == 0 ? !S_ISDIR(info.st_mode)
+                                           : errno == ENOENT || errno == ENOTDIR)
+        return rootOf(drive.letter);
+    return remembered;
+}
+
 // Resolves against the state (locked by the caller).
 int resolveLocked(DirectoryState& s, const std::vector<Drive>& drives, std::string_view path,
                   std::string& absolute) {
@@ -120,10 +147,8 @@ int resolveLocked(DirectoryState& s, const std::vector<Drive>& drives, std::stri
         if (!findDrive(drives, letter))
             return ErrorInvalidDrive;
         rest = path.substr(2);
-        if (rest.empty() || !isSeparator(rest.front())) {
-            const std::string& remembered = s.rememberedFor(letter);
-            base = remembered.empty() ? rootOf(letter) : remembered;
-        }
+        if (rest.empty() || !isSeparator(rest.front()))
+            base = rememberedOrRoot(s, *findDrive(drives, letter));
     } else if (isSeparator(path.front())) {
         if (path.size() >= 2 && isSeparator(path[1]))
             return ErrorPathNotFound; // network paths (\\server\share) have no drive
@@ -146,18 +171,6 @@ int resolveLocked(DirectoryState& s, const std::vector<Drive>& drives, std::stri
         absolute += parts[i];
     }
     return NoError;
-}
-
-std::string hostPathOf(const Drive& drive, std::string_view absolute) {
-    std::string result = drive.hostRoot;
-    std::string_view rest = absolute.substr(3);
-    if (rest.empty())
-        return result;
-    if (result != "/")
-        result += '/';
-    for (const char c : rest)
-        result += c == '\\' ? '/' : c;
-    return result;
 }
 
 int hostPathLocked(DirectoryState& s, const std::vector<Drive>& drives, std::string_view path,
@@ -197,7 +210,7 @@ int enterError(int err, const std::string& hostPath) {
 } // namespace
 
 int resolveDrivePath(std::string_view path, std::string& absolute) {
-    const std::vector<Drive> drives = DriveTable::current().drives();
+    const std::vector<Drive> drives = DriveReading::drives();
     DirectoryState& s = state();
     std::lock_guard lock(s.mutex);
     ensureInitialized(s, drives);
@@ -209,7 +222,7 @@ int resolveDrivePath(std::string_view path, std::string& absolute) {
 }
 
 int toHostPath(std::string_view drivePath, std::string& hostPath) {
-    const std::vector<Drive> drives = DriveTable::current().drives();
+    const std::vector<Drive> drives = DriveReading::drives();
     DirectoryState& s = state();
     std::lock_guard lock(s.mutex);
     ensureInitialized(s, drives);
@@ -230,7 +243,7 @@ int toDrivePath(std::string_view hostPath, std::string& drivePath) {
     if (const int error = host::realPath(given, resolved))
         return error;
 
-    const std::vector<Drive> drives = DriveTable::current().drives();
+    const std::vector<Drive> drives = DriveReading::drives();
     DirectoryState& s = state();
     std::lock_guard lock(s.mutex);
     ensureInitialized(s, drives);
@@ -249,7 +262,7 @@ int toDrivePath(std::string_view hostPath, std::string& drivePath) {
 }
 
 std::string getCurrentDirectory() {
-    const std::vector<Drive> drives = DriveTable::current().drives();
+    const std::vector<Drive> drives = DriveReading::drives();
     DirectoryState& s = state();
     std::lock_guard lock(s.mutex);
     ensureInitialized(s, drives);
@@ -259,7 +272,7 @@ std::string getCurrentDirectory() {
 int setCurrentDirectory(std::string_view path) {
     if (const int fault = injectedFault(Operation::SetCurrentDirectory))
         return fault;
-    const std::vector<Drive> drives = DriveTable::current().drives();
+    const std::vector<Drive> drives = DriveReading::drives();
     DirectoryState& s = state();
     std::lock_guard lock(s.mutex);
     ensureInitialized(s, drives);
@@ -273,7 +286,37 @@ int setCurrentDirectory(std::string_view path) {
     return NoError;
 }
 
+int findDirectory(std::string_view path, std::string& absolute) {
+    const std::vector<Drive> drives = DriveReading::drives();
+    DirectoryState& s = state();
+    std::lock_guard lock(s.mutex);
+    ensureInitialized(s, drives);
+    std::string resolved, hostPath;
+    if (const int error = hostPathLocked(s, drives, path, resolved, hostPath))
+        return error;
+    struct stat info {};
+    if (stat(hostPath.c_str(), &info) != 0)
+        return enterError(errno, hostPath);
+    if (!S_ISDIR(info.st_mode))
+        return enterError(ENOTDIR, hostPath);
+    if (faccessat(AT_FDCWD, hostPath.c_str(), X_OK, AT_EACCESS) != 0)
+        return errorFromErrno(errno);
+    absolute = std::move(resolved);
+    return NoError;
+}
+
+bool sameDirectory(std::string_view a, std::string_view b, bool caseSensitive) {
+    if (caseSensitive || a.size() != b.size())
+        return a == b;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (upperDriveLetter(a[i]) != upperDriveLetter(b[i]))
+            return false;
+    }
+    return true;
+}
+
 void resetCurrentDirectories() {
+    DriveReading::invalidate();
     DirectoryState& s = state();
     std::lock_guard lock(s.mutex);
     s.initialized = false;

@@ -33,6 +33,15 @@ std::string getCurrentDirectory();
 // error code; on failure nothing changes.
 int setCurrentDirectory(std::string_view path);
 
+// Resolves a drive path as setCurrentDirectory does and checks that it could be entered,
+// without entering it: 0 and the absolute drive path, or the error entering would give.
+int findDirectory(std::string_view path, std::string& absolute);
+
+// Whether two drive paths name one folder: their bytes are equal, ASCII letters compared
+// without case on a drive that is not case-sensitive. Collation would call different names
+// equal (NFC and NFD, ignorable characters, two invalid byte sequences).
+bool sameDirectory(std::string_view a, std::string_view b, bool caseSensitive);
+
 // Forgets every drive's remembered directory and returns to the host's current directory;
 // for tests that install another drive table.
 void resetCurrentDirectories();

@@ -1,5 +1,7 @@
 #include "platform/drives/Volumes.h"
 
+#include "platform/drives/DriveLetter.h"
+#include "platform/drives/DriveReading.h"
 #include "platform/drives/DriveTable.h"
 #include "platform/errors/ErrorCodes.h"
 
@@ -9,16 +11,11 @@ namespace platform {
 
 namespace {
 
-char asciiUpper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 std::optional<DriveFacts> factsOf(char letter) {
-    letter = asciiUpper(letter);
-    const DriveTable& table = DriveTable::current();
-    for (const Drive& drive : table.drives()) {
+    letter = upperDriveLetter(letter);
+    for (const Drive& drive : DriveReading::drives()) {
         if (drive.letter == letter) {
-            std::vector<DriveFacts> facts = table.describe({drive});
+            std::vector<DriveFacts> facts = DriveTable::current().describe({drive});
             if (!facts.empty())
                 return facts.front();
         }
@@ -30,7 +27,7 @@ std::optional<DriveFacts> factsOf(char letter) {
 
 std::uint32_t logicalDrives() {
     std::uint32_t mask = 0;
-    for (const Drive& drive : DriveTable::current().drives()) {
+    for (const Drive& drive : DriveReading::drives()) {
         if (drive.letter >= 'A' && drive.letter <= 'Z')
             mask |= 1u << (drive.letter - 'A');
     }
@@ -38,8 +35,7 @@ std::uint32_t logicalDrives() {
 }
 
 std::vector<DriveFacts> describeDrives() {
-    const DriveTable& table = DriveTable::current();
-    return table.describe(table.drives());
+    return DriveTable::current().describe(DriveReading::drives());
 }
 
 DriveKind driveKind(char letter) {

@@ -10,6 +10,7 @@ enum class Operation {
     CreateFile,          // creating an output file
     WriteFile,           // handing buffered bytes to an output file
     CloseFile,           // completing an output file (flush, close, replace the target)
+    SyncFile,            // making an output file's data durable before it replaces a page
     ShellOpen,           // the desktop shell's "open"
     RegOpenDatabase,     // opening the per-user registry database
     RegOpenKey,

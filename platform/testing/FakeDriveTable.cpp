@@ -75,6 +75,7 @@ DriveFacts FakeDriveTable::facts(char letter) const {
 }
 
 std::vector<Drive> FakeDriveTable::drives() const {
+    ++m_reads;
     std::vector<Drive> result;
     for (const auto& [letter, drive] : m_drives)
         result.push_back(drive);

@@ -28,6 +28,10 @@ public:
     void setFacts(char letter, const DriveFacts& facts);
     DriveFacts facts(char letter) const;
 
+    // How often the table was read, which the path services should do once per listing or
+    // change of directory.
+    int reads() const { return m_reads; }
+
     std::vector<Drive> drives() const override;
     std::vector<DriveFacts> describe(const std::vector<Drive>& drives) const override;
 
@@ -36,6 +40,7 @@ private:
     std::map<char, DriveFacts> m_facts;
     const DriveTable* m_previous;
     int m_workingDirectory; // descriptor of the host's directory at construction
+    mutable int m_reads = 0;
 };
 
 } // namespace platform

@@ -6,7 +6,9 @@
 #include "tests/support/TestEnvironment.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 
 #include <memory>
@@ -104,26 +106,41 @@ void TestRunModal::endsWith() {
 }
 
 void TestRunModal::otherWindowsAroundTheLoop() {
+    // The main window's focus is on its second control, not the first in the tab order.
+    auto* first = new QLineEdit(m_main.get());
+    auto* focused = new QLineEdit(m_main.get());
+    auto* button = new QPushButton(QStringLiteral("Press"), m_main.get());
+    focused->move(0, 30);
+    button->move(0, 60);
+    for (QWidget* control : std::initializer_list<QWidget*>{first, focused, button})
+        control->show();
+    focused->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), focused);
+    int pressed = 0;
+    QObject::connect(button, &QPushButton::clicked, [&pressed] { ++pressed; });
     QWidget second;
     second.show();
-    QWidget hidden;
-    QWidget alreadyDisabled;
-    alreadyDisabled.setEnabled(false);
-    alreadyDisabled.show();
     QWidget grabber;
     grabber.show();
     grabber.grabMouse();
-    // Owned by the main window, as the About window is: disabling the owner must not take it.
+    // Owned by the main window, as the About window is.
     ProbeForm form(m_main.get());
     form.setWindowFlags(Qt::Dialog);
+    const QImage before = button->grab().toImage();
 
     QCOMPARE(QWidget::mouseGrabber(), &grabber);
     QString during;
     whenModal([&](QWidget*) {
-        during = QStringLiteral("main %1, second %2, grabber %3, modal %4 %5, grab %6, active %7")
+        // Through the window system, as a user's click comes.
+        QTest::mouseClick(m_main->windowHandle(), Qt::LeftButton, {},
+                          button->geometry().center());
+        // The other windows look as they did and take no input.
+        during = QStringLiteral("main %1 %2, second %3, pressed %4, modal %5 %6, grab %7, "
+                                "active %8")
                      .arg(m_main->isEnabled())
+                     .arg(button->grab().toImage() == before)
                      .arg(second.isEnabled())
-                     .arg(grabber.isEnabled())
+                     .arg(pressed)
                      .arg(form.isEnabled())
                      .arg(form.ok->isEnabled())
                      .arg(QWidget::mouseGrabber() != nullptr)
@@ -132,11 +149,8 @@ void TestRunModal::otherWindowsAroundTheLoop() {
         ensureAnswered(&form);
     });
     QCOMPARE(RunModal(&form), mrOk);
-    QCOMPARE(during, QStringLiteral("main 0, second 0, grabber 0, modal 1 1, grab 0, active 1"));
-    QVERIFY(m_main->isEnabled());
-    QVERIFY(second.isEnabled());
-    QVERIFY(hidden.isEnabled());
-    QVERIFY(!alreadyDisabled.isEnabled());
+    QCOMPARE(during, QStringLiteral("main 1 1, second 1, pressed 0, modal 1 1, grab 0, active 1"));
+    QTRY_COMPARE(QApplication::focusWidget(), focused);
 }
 
 void TestRunModal::closeStep_data() {
@@ -189,18 +203,18 @@ void TestRunModal::nestedModalWindows() {
     ProbeForm inner(&outer);
     inner.setWindowFlags(Qt::Dialog);
     int innerResult = -1;
-    bool outerDisabled = false;
+    bool innerOnTop = false;
     bool outerBackAfterInner = false;
     QObject::connect(outer.plain, &QAbstractButton::clicked, &outer, [&] {
         whenModal(
             [&](QWidget* window) {
-                outerDisabled = window == &inner && !outer.isEnabled() && !m_main->isEnabled();
+                innerOnTop = window == &inner && QApplication::activeModalWidget() == &inner;
                 pressKey(&inner, Qt::Key_Escape);
                 ensureAnswered(&inner);
             },
             &outer);
         innerResult = RunModal(&inner);
-        outerBackAfterInner = outer.isEnabled() && outer.isVisible() && !m_main->isEnabled();
+        outerBackAfterInner = outer.isVisible() && QApplication::activeModalWidget() == &outer;
     });
     whenModal([&](QWidget*) {
         outer.plain->click();
@@ -209,7 +223,7 @@ void TestRunModal::nestedModalWindows() {
     });
     QCOMPARE(RunModal(&outer), mrOk);
     QCOMPARE(innerResult, mrAbort);
-    QVERIFY(outerDisabled);
+    QVERIFY(innerOnTop);
     QVERIFY(outerBackAfterInner);
     QVERIFY(m_main->isEnabled());
 }

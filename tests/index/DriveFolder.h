@@ -30,6 +30,8 @@ public:
     QByteArray read(const QString& relative) const {
         return testsupport::readAll(hostPath(relative));
     }
+    // How often the drive table was read.
+    int driveReads() const { return m_drives.reads(); }
     QStringList entries(const QString& relative = QString()) const {
         return testsupport::entries(hostPath(relative));
     }

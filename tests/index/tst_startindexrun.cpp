@@ -66,6 +66,22 @@ private slots:
             QVERIFY(page.contains(" <img SRC=\"a.jpg\" Alt=\"a\"" + sizes + "></td>\r\n"));
         }
     }
+
+    // The searches for three patterns and the page read the drive table once between them.
+    void oneReadOfTheDrivesPerRun() {
+        DriveFolder folder;
+        folder.touch("a.jpg");
+        folder.touch("b.gif");
+        RecordingFeedback feedback;
+        IndexRequest request;
+        request.KeepOriginalSize = true;
+        request.Directory = folder.drivePath() + "\\";
+        request.FileName = "index.html";
+        const int reads = folder.driveReads();
+        StartIndexRun(request);
+        QVERIFY(folder.read("index.html").contains("b.gif"));
+        QCOMPARE(folder.driveReads() - reads, 1);
+    }
 };
 
 PICTAVO_TEST_MAIN(TestStartIndexRun, QCoreApplication)

@@ -1,5 +1,6 @@
 #include "platform/drives/DriveTable.h"
 #include "platform/drives/Paths.h"
+#include "platform/drives/Volumes.h"
 #include "platform/errors/ErrorCodes.h"
 
 #include "tests/support/TestEnvironment.h"
@@ -9,6 +10,15 @@
 #include <QFile>
 
 #include <clocale>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <poll.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -23,6 +33,59 @@ QString describe(const std::vector<Drive>& drives) {
             drive.ready ? QString() : QStringLiteral(" (not ready)"));
     }
     return result.join(QStringLiteral(", "));
+}
+
+// Mounts a FUSE file system at folder whose server never answers, as a hung network or cloud
+// mount is: every look at it waits for ever. Empty, or why it cannot be made here.
+QByteArray mountThatNeverAnswers(const QByteArray& folder, const char* type) {
+    const int device = open("/dev/fuse", O_RDWR | O_CLOEXEC);
+    if (device < 0)
+        return "no /dev/fuse";
+    // The descriptor stays open and unread: closing it would end the mount with an error.
+    const QByteArray options = "fd=" + QByteArray::number(device) +
+                               ",rootmode=40000,user_id=" + QByteArray::number(getuid()) +
+                               ",group_id=" + QByteArray::number(getgid());
+    if (mount("never-answers", folder.constData(), type, MS_NOSUID | MS_NODEV,
+              options.constData()) != 0)
+        return QByteArray("cannot mount FUSE: ") + strerror(errno);
+    return {};
+}
+
+// Runs body in a child with a mount namespace of its own, so that its mounts vanish with it.
+// The child's answer, "hung" when it has not answered within the time, or "skip: why".
+QByteArray inMountNamespace(const std::function<QByteArray()>& body) {
+    int channel[2];
+    if (pipe2(channel, O_CLOEXEC) != 0)
+        return "no pipe";
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        QByteArray answer;
+        if (unshare(CLONE_NEWNS) != 0)
+            answer = QByteArray("skip: no mount namespace here: ") + strerror(errno);
+        else if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            answer = QByteArray("skip: cannot make the mounts private: ") + strerror(errno);
+        else
+            answer = body();
+        if (write(channel[1], answer.constData(), static_cast<std::size_t>(answer.size()))) {
+        }
+        _exit(0);
+    }
+    close(channel[1]);
+    QByteArray answer;
+    pollfd wait{channel[0], POLLIN, 0};
+    // Ten seconds is fifty times what listing may take: past it, listing has hung.
+    for (char buffer[4096]; poll(&wait, 1, 10000) == 1;) {
+        const ssize_t got = read(channel[0], buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        answer.append(buffer, got);
+    }
+    const bool answered = !answer.isEmpty();
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    close(channel[0]);
+    return answered ? answer : "hung";
 }
 
 } // namespace
@@ -97,6 +160,52 @@ private slots:
         QCOMPARE(setCurrentDirectory("\xe9:\\"), int(ErrorInvalidDrive));
         link(pics, "z:"); // read anew on every call
         QCOMPARE(DriveTable::current().drives().back().letter, 'Z');
+    }
+
+    // A drive on a mount that never answers is listed at once as not ready, however it is
+    // reached and whatever its type; the others keep their kind from the mount that really
+    // holds them, links resolved.
+    void mountsThatNeverAnswer() {
+        const QByteArray scratch = QFile::encodeName(m_scratch.path());
+        const QByteArray devices = QFile::encodeName(m_devices);
+        const QByteArray answer = inMountNamespace([&]() -> QByteArray {
+            const auto at = [&scratch](const char* name) { return scratch + name; };
+            for (const char* folder : {"/ram", "/cloud", "/sshfs"})
+                mkdir(at(folder).constData(), 0700);
+            if (mount("ram", at("/ram").constData(), "tmpfs", 0, nullptr) != 0)
+                return QByteArray("skip: cannot mount tmpfs: ") + strerror(errno);
+            for (const char* type : {"fuse.rclone", "fuse.sshfs"}) {
+                const QByteArray error = mountThatNeverAnswers(
+                    at(QByteArray(type) == "fuse.rclone" ? "/cloud" : "/sshfs"), type);
+                if (!error.isEmpty())
+                    return "skip: " + error;
+            }
+            QDir().mkpath(m_devices);
+            const auto link = [](const QByteArray& target, const QByteArray& name) {
+                return symlink(target.constData(), name.constData()) == 0;
+            };
+            const bool linked =
+                link(at("/ram"), at("/to-ram")) && link(at("/to-ram"), devices + "/d:") &&
+                link(at("/cloud"), devices + "/e:") && link(at("/sshfs"), at("/to-sshfs")) &&
+                link(at("/to-sshfs"), devices + "/f:");
+            if (!linked)
+                return "cannot link";
+            QByteArray listing;
+            for (int round = 0; round < 2; ++round) { // a second listing joins the hung looks
+                listing.clear();
+                for (const DriveFacts& facts : describeDrives())
+                    listing += QByteArray(1, facts.letter) + "=" +
+                               QByteArray::number(int(facts.kind)) + " ";
+            }
+            listing += QByteArray::number(setCurrentDirectory("E:\\")) + " " +
+                       QByteArray::number(setCurrentDirectory("D:\\"));
+            return listing;
+        });
+        if (answer.startsWith("skip: "))
+            QSKIP(answer.constData());
+        // D: is the RAM disk behind two links; E: and F: hang, so they count as drives
+        // without a medium, and entering one says so.
+        QCOMPARE(answer, QByteArray("C=3 D=6 E=2 F=2 21 0"));
     }
 
 private:

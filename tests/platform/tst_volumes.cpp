@@ -111,31 +111,6 @@ private slots:
         QCOMPARE(facts.casePreserved || facts.caseSensitive, false);
     }
 
-    // Listing the drives must not hang on a share that has become unreachable.
-    void readyWithoutLookingAtShares_data() {
-        QTest::addColumn<QString>("root"); // "folder": the test's own folder
-        QTest::addColumn<bool>("mountTable");
-        QTest::addColumn<bool>("ready");
-        QTest::newRow("a share, whatever its link leads to") << "/mnt/nfs/gone" << true << true;
-        QTest::newRow("a local folder that is gone") << "/mnt/gone" << true << false;
-        QTest::newRow("a local folder") << "folder" << true << true;
-        QTest::newRow("no mount table: the link decides") << "/mnt/nfs/gone" << false << false;
-    }
-    void readyWithoutLookingAtShares() {
-        QFETCH(QString, root);
-        QFETCH(bool, mountTable);
-        QFETCH(bool, ready);
-        QTemporaryDir folder;
-        if (root == "folder")
-            root = folder.path();
-        const QString link = folder.filePath("d:");
-        QVERIFY(QFile::link(root, link));
-        const std::vector<MountEntry> table = parseMountInfo(mountInfo);
-        QCOMPARE(host::isReadyRoot(link.toStdString(), root.toStdString(),
-                                   mountTable ? &table : nullptr),
-                 ready);
-    }
-
     // udev keeps a label's blanks and slashes as \xHH in the link's name.
     void labelsFromTheLabelFolder() {
         QTemporaryDir folder;

@@ -11,10 +11,13 @@
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/Unprivileged.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
+#include <dirent.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,6 +39,22 @@ QStringList describe(TDirectoryListBox& list) {
     return result;
 }
 
+// Of names, the one that the directory lists first: where case does not count, that one
+// stands for its twins.
+QString firstFound(const QString& folder, const QStringList& names) {
+    QString first;
+    if (DIR* dir = opendir(QFile::encodeName(folder).constData())) {
+        while (const dirent* entry = readdir(dir)) {
+            if (names.contains(QString::fromUtf8(entry->d_name))) {
+                first = QString::fromUtf8(entry->d_name);
+                break;
+            }
+        }
+        closedir(dir);
+    }
+    return first;
+}
+
 } // namespace
 
 // The directory list on drive C (a temporary folder holding Photos\2001 with Raw, best and Old,
@@ -48,10 +67,17 @@ private slots:
         QVERIFY(m_root.isValid());
         for (const char* folder :
              {"c/Photos/2001/Raw", "c/Photos/2001/best", "c/Photos/2001/Old", "c/Pics/Photos",
-              "c/.hidden", "c/Twins/raw", "c/Twins/Raw", "c/Twins/best", "c/Links/real", "e/Sub"})
+              "c/.hidden", "c/Twins/raw", "c/Twins/Raw", "c/Twins/best", "c/Links/real", "e/Sub",
+              "c/Names/12:30", "c/Names/Photos: Summer", "c/Names/x:y", "c/Names/x/y",
+              "c/Names/a*b", "c/Names/q?", "c/Names/E:", "c/Names/E:/inside", "c/Names/p/q"})
             QVERIFY(QDir(m_root.path()).mkpath(folder));
         for (const char* name :
-             {"Odd", "Odd/zoo", "Odd/\xc3\x89t\xc3\xa9", "Odd/caf\xe9", "Odd/best"})
+             {"Odd", "Odd/zoo", "Odd/\xc3\x89t\xc3\xa9", "Odd/caf\xe9", "Odd/best", "Names/caf\xe8",
+              "Names/caf\xe9", "Names/\xc3\xa9", "Names/e\xcc\x81", "Names/ab",
+              "Names/a\xc2\xad"
+              "b",
+              "Names/a\xe2\x80\x8b"
+              "b"})
             QVERIFY(mkdir((QFile::encodeName(m_root.filePath("c")) + "/" + name).constData(),
                           0755) == 0);
         platform::setCollationLocale("de_DE.UTF-8");
@@ -62,7 +88,8 @@ private slots:
 
     // Qt cannot name what is not UTF-8, so it could not remove this one.
     void cleanupTestCase() {
-        rmdir((QFile::encodeName(m_root.filePath("c/Odd")) + "/caf\xe9").constData());
+        for (const char* name : {"c/Odd/caf\xe9", "c/Names/caf\xe8", "c/Names/caf\xe9"})
+            rmdir((QFile::encodeName(m_root.path()) + "/" + name).constData());
     }
 
     void init() {
@@ -114,8 +141,193 @@ private slots:
             while (x < rect.right() && image.pixel(x, y) == background)
                 ++x;
             // Column 0 of every folder image is transparent; column 1 is its black outline.
-            QCOMPARE(x - rect.left(), 4 * m_list->ItemLevel(row) + 2 + 1);
+            const int offset = 4 * m_list->ItemLevel(row) + 2;
+            QCOMPARE(x - rect.left(), offset + 1);
+            // The text starts 4 pixels after the 16 of the image (give or take the glyph's
+            // own bearing).
+            const int text = firstInkColumn(image, rect, rect.left() + offset + 16);
+            QVERIFY2(text >= rect.left() + offset + 20 && text <= rect.left() + offset + 22,
+                     qPrintable(QStringLiteral("row %1: text at %2").arg(row).arg(text)));
         }
+        // However small the font, an item is as high as the open folder and one more pixel.
+        QFont tiny = m_list->font();
+        tiny.setPixelSize(6);
+        m_list->setFont(tiny);
+        QCOMPARE(m_list->ItemHeight(), 16);
+        QFont big = tiny;
+        big.setPixelSize(30);
+        m_list->setFont(big);
+        QCOMPARE(m_list->ItemHeight(), QFontMetrics(big).height());
+    }
+
+    // Linux names hold what typed paths treat as a drive, a file or a wildcard: an item
+    // always opens exactly its own folder.
+    void oddNamesOpenTheirOwnFolder_data() {
+        QTest::addColumn<QByteArray>("name");
+        for (const char* name : {"12:30", "Photos: Summer", "x:y", "a*b", "q?", "E:"})
+            QTest::newRow(name) << QByteArray(name);
+    }
+    void oddNamesOpenTheirOwnFolder() {
+        QFETCH(QByteArray, name);
+        m_list->show();
+        m_list->SetDirectory("C:\\Names");
+        int row = 0;
+        while (row < m_list->Count() && m_list->ItemText(row) != name.toStdString())
+            ++row;
+        QVERIFY(row < m_list->Count());
+        m_log.clear();
+        QTest::mouseDClick(m_list->viewport(), Qt::LeftButton, {},
+                           m_list->visualRect(m_list->model()->index(row, 0)).center());
+        const QString expected = "C:\\Names\\" + QString::fromUtf8(name);
+        QCOMPARE(m_log, QStringList{"list " + expected});
+        QCOMPARE(str(platform::getCurrentDirectory()), expected);
+        QCOMPARE(QDir::currentPath(), m_root.filePath("c/Names/" + QString::fromUtf8(name)));
+    }
+
+    // A stored or given folder that has gone is missing, even where typed text with its name
+    // would lead to another folder (p:q typed is q in p).
+    void exactFolderGone() {
+        m_list->SetDirectory("C:\\Names");
+        m_log.clear();
+        QVERIFY_THROWS_EXCEPTION(EInOutError, m_list->enterFolder("C:\\Names\\p:q"));
+        QCOMPARE(str(m_list->Directory()), "C:\\Names");
+        m_list->SetDirectory("C:\\Names\\p:q");
+        QCOMPARE(m_log, QStringList{"list C:\\Names\\p\\q"});
+    }
+
+    // The folder shown can be deleted or renamed by others; whatever is written next and exists
+    // is entered at the first try, and a failure leaves the list and the process in agreement.
+    void shownFolderGoesAway_data() {
+        QTest::addColumn<QString>("change"); // what happens to C:\Keep\Gone meanwhile
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("directory"); // empty: the write fails with code
+        QTest::addColumn<int>("code");
+        const auto row = [](const char* what, const char* change, const char* action,
+                            const char* directory, int code) {
+            QTest::newRow(what) << QString(change) << QString(action) << QString(directory) << code;
+        };
+        row("deleted, its parent opened", "delete", "open 1", "C:\\Keep", 0);
+        row("deleted, the root opened", "delete", "open 0", "C:\\", 0);
+        row("deleted, another drive chosen", "delete", "drive E", "E:\\", 0);
+        row("deleted, up written", "delete", "write ..", "C:\\Keep", 0);
+        row("renamed, the root written", "rename", "write C:\\", "C:\\", 0);
+        row("renamed, the new name written", "rename", "write C:\\Keep\\Moved", "C:\\Keep\\Moved",
+            0);
+        row("deleted, a missing folder written", "delete", "write C:\\Missing", "", 2);
+    }
+    void shownFolderGoesAway() {
+        QFETCH(QString, change);
+        QFETCH(QString, action);
+        QFETCH(QString, directory);
+        QFETCH(int, code);
+        QVERIFY(QDir(m_root.path()).mkpath("c/Keep/Gone"));
+        const auto removeKeep =
+            qScopeGuard([this] { QDir(m_root.filePath("c/Keep")).removeRecursively(); });
+        m_list->SetDirectory("C:\\Keep\\Gone");
+        const QStringList items = describe(*m_list);
+        if (change == "delete")
+            QVERIFY(QDir(m_root.path()).rmdir("c/Keep/Gone"));
+        else
+            QVERIFY(QDir(m_root.path()).rename("c/Keep/Gone", "c/Keep/Moved"));
+        m_log.clear();
+        try {
+            if (action.startsWith("open ")) {
+                m_list->SetItemIndex(action.mid(5).toInt());
+                m_list->OpenSelected();
+            } else if (action.startsWith("drive ")) {
+                m_list->SetDrive(action.at(6).toLatin1());
+            } else {
+                m_list->SetDirectory(action.mid(6).toStdString());
+            }
+            QVERIFY2(directory != "", "no error raised");
+        } catch (const EInOutError& error) {
+            QCOMPARE(error.ErrorCode(), code);
+            QCOMPARE(m_log, QStringList{});
+            QCOMPARE(str(m_list->Directory()), "C:\\Keep\\Gone");
+            QCOMPARE(str(platform::getCurrentDirectory()), "C:\\Keep\\Gone");
+            QCOMPARE(describe(*m_list), items);
+            return;
+        }
+        QCOMPARE(m_log, QStringList{"list " + directory});
+        QCOMPARE(str(platform::getCurrentDirectory()), directory);
+        QCOMPARE(str(m_list->ItemPath(m_list->ItemIndex())), directory);
+        std::string host;
+        QCOMPARE(platform::toHostPath(directory.toStdString(), host), 0);
+        QCOMPARE(QDir::currentPath(), QString::fromStdString(host));
+    }
+
+    // A drive whose remembered folder has gone is entered at its root, as one that remembers
+    // none.
+    void rememberedFolderGone_data() {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("drive letter") << "E:";
+        QTest::newRow("root") << "E:\\";
+    }
+    void rememberedFolderGone() {
+        QFETCH(QString, value);
+        QVERIFY(QDir(m_root.path()).mkpath("e/Temp"));
+        m_list->SetDirectory("E:\\Temp");
+        m_list->SetDirectory("C:\\Pics");
+        QVERIFY(QDir(m_root.path()).rmdir("e/Temp"));
+        m_log.clear();
+        m_list->SetDirectory(value.toStdString());
+        QCOMPARE(m_log, QStringList{"list E:\\"});
+        m_list->SetDirectory("C:\\Pics");
+        m_list->SetDrive('E');
+        QCOMPARE(str(m_list->Directory()), "E:\\");
+    }
+
+    // A folder is known by its bytes; names that collate as equal are other folders.
+    void folderIdentityIsItsBytes_data() {
+        QTest::addColumn<QByteArray>("first");
+        QTest::addColumn<QByteArray>("second");
+        QTest::newRow("two names that are not UTF-8")
+            << QByteArray("caf\xe8") << QByteArray("caf\xe9");
+        QTest::newRow("composed and decomposed")
+            << QByteArray("\xc3\xa9") << QByteArray("e\xcc\x81");
+        QTest::newRow("soft hyphen") << QByteArray("ab")
+                                     << QByteArray("a\xc2\xad"
+                                                   "b");
+        QTest::newRow("zero-width space") << QByteArray("ab")
+                                          << QByteArray("a\xe2\x80\x8b"
+                                                        "b");
+    }
+    void folderIdentityIsItsBytes() {
+        QFETCH(QByteArray, first);
+        QFETCH(QByteArray, second);
+        m_list->SetDirectory("C:\\Names\\" + first.toStdString());
+        m_log.clear();
+        m_list->SetDirectory("C:\\Names\\" + second.toStdString());
+        QCOMPARE(QByteArray::fromStdString(m_list->Directory()), "C:\\Names\\" + second);
+        QCOMPARE(m_log.size(), 1);
+    }
+
+    // Before the list is first filled it already knows whether case counts on its drive: a
+    // case twin written first is entered.
+    void caseTwinWrittenFirst() {
+        QCOMPARE(platform::setCurrentDirectory("C:\\Twins\\raw"), 0);
+        TDirectoryListBox list;
+        list.SetDirectory("C:\\Twins\\Raw");
+        QCOMPARE(str(list.Directory()), "C:\\Twins\\Raw");
+    }
+
+    // One change of directory reads the drive table once, however many path operations it
+    // makes; so does the selector's switch to another drive.
+    void oneReadOfTheDrivesPerChange() {
+        m_list->show();
+        m_list->SetDirectory("C:\\Photos");
+        int reads = m_drives->reads();
+        QTest::mouseDClick(m_list->viewport(), Qt::LeftButton, {},
+                           m_list->visualRect(m_list->model()->index(2, 0)).center());
+        QCOMPARE(str(m_list->Directory()), "C:\\Photos\\2001");
+        QCOMPARE(m_drives->reads() - reads, 1);
+        m_combo = std::make_unique<TDriveComboBox>();
+        m_combo->show();
+        m_combo->SetDirList(m_list.get());
+        reads = m_drives->reads();
+        m_combo->SetDrive('E');
+        QCOMPARE(str(m_list->Directory()), "E:\\");
+        QCOMPARE(m_drives->reads() - reads, 1);
     }
 
     // A root lists its subdirectories one level down; a link to a directory is one, a
@@ -124,8 +336,9 @@ private slots:
         QTest::addColumn<QString>("directory");
         QTest::addColumn<QStringList>("items");
         QTest::newRow("root") << "C:\\"
-                              << QStringList{"C:\\ current 0",  "Links closed 1", "Odd closed 1",
-                                             "Photos closed 1", "Pics closed 1",  "Twins closed 1"};
+                              << QStringList{"C:\\ current 0", "Links closed 1",  "Names closed 1",
+                                             "Odd closed 1",   "Photos closed 1", "Pics closed 1",
+                                             "Twins closed 1"};
         QTest::newRow("links") << "C:\\Links"
                                << QStringList{"C:\\ open 0", "Links current 1", "real closed 2",
                                               "toPics closed 2"};
@@ -295,8 +508,8 @@ private slots:
         QStringList found;
         for (int i = 2; i < m_list->Count(); ++i)
             found << str(m_list->ItemText(i));
-        if (!sensitive && found.size() == 2 && found[1] == "Raw")
-            found[1] = "raw"; // either twin may stand for both
+        if (!sensitive)
+            subdirectories[1] = firstFound(m_root.filePath("c/Twins"), {"raw", "Raw"});
         QCOMPARE(found, subdirectories);
 
         // Other letter case names another, missing, directory only where case counts.
@@ -321,6 +534,9 @@ private slots:
         QTest::newRow("arrow key") << "arrow" << "C:\\Photos\\2001";
         QTest::newRow("Enter taken by OnKeyPress") << "enter eaten" << "C:\\Photos\\2001";
         QTest::newRow("key turned into Enter") << "x as enter" << "C:\\Photos";
+        QTest::newRow("Ctrl+Enter") << "ctrl enter" << "C:\\Photos";
+        QTest::newRow("Shift+Enter is no key of the list") << "shift enter" << "C:\\Photos\\2001";
+        QTest::newRow("Backspace goes up, whatever is selected") << "backspace" << "C:\\Photos";
         // clang-format on
     }
 
@@ -328,7 +544,7 @@ private slots:
         QFETCH(QString, action);
         QFETCH(QString, directory);
         m_list->show();
-        m_list->SetItemIndex(1);
+        m_list->SetItemIndex(action == "backspace" ? 4 : 1);
         const QRect item = m_list->visualRect(m_list->model()->index(1, 0));
         QStringList keys;
         m_list->OnKeyPress = [&](QObject*, char& key) {
@@ -342,6 +558,12 @@ private slots:
             QTest::keyClick(m_list.get(), Qt::Key_Return);
         else if (action == "x as enter")
             QTest::keyClick(m_list.get(), Qt::Key_X);
+        else if (action == "ctrl enter")
+            QTest::keyClick(m_list.get(), Qt::Key_Return, Qt::ControlModifier);
+        else if (action == "shift enter")
+            QTest::keyClick(m_list.get(), Qt::Key_Return, Qt::ShiftModifier);
+        else if (action == "backspace")
+            QTest::keyClick(m_list.get(), Qt::Key_Backspace);
         else if (action == "double-click")
             QTest::mouseDClick(m_list->viewport(), Qt::LeftButton, {}, item.center());
         else if (action == "click")
@@ -350,6 +572,22 @@ private slots:
             QTest::keyClick(m_list.get(), Qt::Key_Up);
         QCOMPARE(str(m_list->Directory()), directory);
         QCOMPARE(m_log.size(), directory == "C:\\Photos" ? 1 : 0);
+    }
+
+    // A screen reader hears what the images and the indent show: which item is an ancestor,
+    // the current folder or a subfolder, and its level.
+    void itemsDescribedToScreenReaders() {
+        m_list->show();
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(m_list.get());
+        QVERIFY(list);
+        QStringList heard;
+        for (int i = 0; i < list->childCount(); ++i) {
+            QAccessibleInterface* item = list->child(i);
+            heard << item->text(QAccessible::Name) + ": " + item->text(QAccessible::Description);
+        }
+        QCOMPARE(heard, (QStringList{"C:\\: ancestor, level 0", "Photos: ancestor, level 1",
+                                     "2001: current folder, level 2", "best: subfolder, level 3",
+                                     "Old: subfolder, level 3", "Raw: subfolder, level 3"}));
     }
 
     // A folder that cannot be entered is listed and opening it is denied; one that can be

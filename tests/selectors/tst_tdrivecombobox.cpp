@@ -96,7 +96,6 @@ private slots:
         QCOMPARE(QString(QChar(m_combo->Drive())), drive);
         QCOMPARE(m_combo->currentIndex(), 1);
         QCOMPARE(m_log, QStringList{}); // raised while TextCase was set, before showing
-        QVERIFY(m_combo->ItemHeight() >= 11);
 
         if (textCase == tcLowerCase) {
             m_combo->resize(301, 19);
@@ -105,8 +104,24 @@ private slots:
             QWidget* popup = m_combo->view()->window();
             QTRY_VERIFY(popup->isVisible());
             saveGrabs(popup, "drive-selector-open");
+            // Each image starts 2 pixels in, and the text 6 pixels after the image's 16 (give
+            // or take the glyph's bearing).
+            QAbstractItemView* view = m_combo->view();
+            const QImage image = drawn(view->viewport());
+            for (int row = 0; row < m_combo->count(); ++row) {
+                const QRect rect = view->visualRect(view->model()->index(row, 0));
+                QCOMPARE(rect.height(), m_combo->ItemHeight());
+                QCOMPARE(firstInkColumn(image, rect, rect.left()) - rect.left(), 2);
+                const int text = firstInkColumn(image, rect, rect.left() + 2 + 16) - rect.left();
+                QVERIFY2(text >= 22 && text <= 24, qPrintable(QString::number(text)));
+            }
             m_combo->hidePopup();
         }
+        // However small the font, an item is as high as a drive image.
+        QFont tiny = m_combo->font();
+        tiny.setPixelSize(5);
+        m_combo->setFont(tiny);
+        QCOMPARE(m_combo->ItemHeight(), 11);
     }
 
     // A label that cannot be read shows as empty brackets, and a network drive without a share

@@ -27,3 +27,17 @@ inline QImage drawn(QWidget* widget) {
     widget->render(&image);
     return image;
 }
+
+// The first column at or right of `from` where a pixel inside rect (its one-pixel edge left
+// out, where a focus frame goes) differs from the background at the rect's top left; -1 when
+// there is none.
+inline int firstInkColumn(const QImage& image, const QRect& rect, int from) {
+    const QRgb background = image.pixel(rect.left() + 1, rect.top() + 1);
+    for (int x = from; x < rect.right(); ++x) {
+        for (int y = rect.top() + 1; y < rect.bottom(); ++y) {
+            if (image.pixel(x, y) != background)
+                return x;
+        }
+    }
+    return -1;
+}

@@ -1,0 +1,16 @@
+#include "app/AccessibleHints.h"
+
+#include "app/TApplication.h"
+
+#include <QWidget>
+
+void DescribeControlsByHints(QWidget* root) {
+    const QList<QWidget*> controls = root->findChildren<QWidget*>();
+    for (QWidget* control : controls) {
+        const QString hint = control->property("Hint").toString();
+        if (hint.isEmpty() || !control->accessibleDescription().isEmpty())
+            continue;
+        control->setAccessibleDescription(
+            QString::fromStdString(TApplication::LongHint(hint.toStdString())));
+    }
+}
