@@ -1,10 +1,14 @@
 #include "help/CHelpChannel.h"
 
+#include "platform/session/SessionSocket.h"
+
 #include <QDataStream>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QVariant>
 
 namespace {
@@ -44,13 +48,26 @@ bool takeFrame(QByteArray& buffer, QByteArray& payload, bool& damaged) {
 
 } // namespace
 
-QString CHelpChannel::serverPath() {
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
-           QStringLiteral("/pictavo-help");
+QString CHelpChannel::serverPath(QString* problem) {
+    std::string why;
+    const std::string path = platform::sessionSocketPath("pictavo-help", why);
+    if (problem)
+        *problem = QString::fromLocal8Bit(why);
+    return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 QString CHelpChannel::lockPath() {
-    return serverPath() + QStringLiteral(".lock");
+    const QString server = serverPath();
+    return server.isEmpty() ? QString() : server + QStringLiteral(".lock");
+}
+
+void CHelpChannel::clearLockPath() {
+    const QString path = lockPath();
+    const QFileInfo lock(path);
+    if (path.isEmpty() || !(lock.isSymLink() || (lock.exists() && !lock.isFile())))
+        return;
+    if (!QFile::remove(path))
+        QDir().rmdir(path);
 }
 
 bool CHelpChannel::deliver(const HelpCall& call, QString& answer, const QString& path) {
@@ -88,6 +105,16 @@ CHelpChannel::CHelpChannel(Handler handler, QObject* parent)
 }
 
 bool CHelpChannel::listen(const QString& path) {
+    // A viewer that is slow to answer, or stuck, still takes connections; removing its socket
+    // would leave two viewers and neither reachable by all requests. Only a socket that
+    // refuses, left by a viewer that ended, is taken over.
+    QLocalSocket probe;
+    probe.connectToServer(path);
+    if (probe.waitForConnected(ConnectTimeout))
+        return false;
+    if (probe.error() != QLocalSocket::ConnectionRefusedError &&
+        probe.error() != QLocalSocket::ServerNotFoundError)
+        return false;
     QLocalServer::removeServer(path);
     return m_server->listen(path);
 }

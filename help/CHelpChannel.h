@@ -18,16 +18,23 @@ class CHelpChannel : public QObject {
 public:
     using Handler = std::function<QString(const HelpCall&)>;
 
-    static QString serverPath();
-    // Held while deciding who is the viewer, so two viewers never start side by side.
+    // In a folder private to the user; empty, with the reason in `problem`, when the session
+    // offers none, and then every request shows in a viewer of its own.
+    static QString serverPath(QString* problem = nullptr);
+    // Held while deciding who is the viewer, so two viewers never start side by side; empty
+    // with the server path.
     static QString lockPath();
+    // A lock that is no plain file, planted or left behind, would hold every start for the
+    // whole wait: it is removed before the lock is taken.
+    static void clearLockPath();
 
     // Hands the call to the viewer listening at `path` and waits for its answer; false when
     // no viewer answers there. Needs no event loop.
     static bool deliver(const HelpCall& call, QString& answer, const QString& path = serverPath());
 
     explicit CHelpChannel(Handler handler, QObject* parent = nullptr);
-    // Takes over `path`, also from a viewer that ended without removing it.
+    // Takes over `path`, also from a viewer that ended without removing it; false, leaving
+    // it alone, while a viewer still takes connections there.
     bool listen(const QString& path = serverPath());
 
 private:

@@ -20,9 +20,11 @@ CHelpViewer::~CHelpViewer() = default;
 QString CHelpViewer::handle(const HelpCall& call) {
     // Requests started one right after the other may reach the viewer in the opposite order;
     // one made before the request already shown is out of date and would cover it.
-    if (call.madeAt != 0 && call.madeAt < m_lastMadeAt)
+    // A stamp from the future, damaged or forged, would shut out every later request.
+    const qint64 madeAt = std::min(call.madeAt, HelpCall::now());
+    if (madeAt != 0 && madeAt < m_lastMadeAt)
         return QStringLiteral("ignored: a later request is shown");
-    m_lastMadeAt = std::max(m_lastMadeAt, call.madeAt);
+    m_lastMadeAt = std::max(m_lastMadeAt, madeAt);
 
     if (!call.error.isEmpty()) {
         window()->showMessage(

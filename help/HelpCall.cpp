@@ -5,7 +5,9 @@
 #include <QDataStream>
 #include <QIODevice>
 
+#include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <filesystem>
 #include <system_error>
 
@@ -14,6 +16,14 @@ namespace {
 // Bumped whenever the layout below changes, so an older viewer still running after an
 // update rejects the call instead of misreading it.
 constexpr quint32 kWireVersion = 0x50480001;
+
+// The system's limit on a path; a longer name names no file and only costs the viewer time.
+constexpr qsizetype MaxNameBytes = 4096;
+
+bool isCommand(quint64 command) {
+    return command == HELP_CONTEXT || command == HELP_QUIT || command == HELP_CONTENTS ||
+           command == HELP_CONTEXTPOPUP;
+}
 
 bool parseUnsigned(const std::string& text, quint64 limit, quint64& value) {
     if (text.empty() || text.front() == '+' || text.front() == '-')
@@ -40,9 +50,7 @@ HelpCall HelpCall::fromArguments(const std::vector<std::string>& arguments, qint
     }
     quint64 command = 0;
     quint64 data = 0;
-    if (!parseUnsigned(arguments[1], 0xFFFF, command) ||
-        (command != HELP_CONTEXT && command != HELP_QUIT && command != HELP_CONTENTS &&
-         command != HELP_CONTEXTPOPUP)) {
+    if (!parseUnsigned(arguments[1], 0xFFFF, command) || !isCommand(command)) {
         call.error =
             QStringLiteral("unknown command \"%1\"").arg(QString::fromStdString(arguments[1]));
         return call;
@@ -56,6 +64,10 @@ HelpCall HelpCall::fromArguments(const std::vector<std::string>& arguments, qint
         call.error = QStringLiteral("the help file name is empty");
         return call;
     }
+    if (qsizetype(arguments[0].size()) > MaxNameBytes) {
+        call.error = QStringLiteral("the help file name is too long");
+        return call;
+    }
     // The running viewer may have another current directory, so a relative name is made
     // absolute here; std::filesystem keeps the bytes as they are.
     std::error_code failure;
@@ -65,6 +77,21 @@ HelpCall HelpCall::fromArguments(const std::vector<std::string>& arguments, qint
     call.command = static_cast<quint16>(command);
     call.data = static_cast<quint32>(data);
     return call;
+}
+
+qint64 HelpCall::now() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+qint64 HelpCall::takeMadeAt() {
+    const QByteArray stamp = qgetenv("PICTAVO_HELP_MADE_AT");
+    qunsetenv("PICTAVO_HELP_MADE_AT");
+    bool valid = false;
+    const qint64 madeAt = stamp.toLongLong(&valid);
+    const qint64 current = now();
+    return valid && madeAt > 0 ? std::min(madeAt, current) : current;
 }
 
 QByteArray HelpCall::serialized() const {
@@ -87,6 +114,15 @@ HelpCall HelpCall::deserialized(const QByteArray& bytes) {
     if (in.status() != QDataStream::Ok || !in.atEnd()) {
         call = HelpCall();
         call.error = QStringLiteral("the request arrived damaged");
+    } else if (call.error.isEmpty() && !isCommand(call.command)) {
+        const quint16 command = call.command;
+        call = HelpCall();
+        call.error = QStringLiteral("unknown command \"%1\"").arg(command);
+    } else if (call.file.size() > MaxNameBytes) {
+        call = HelpCall();
+        call.error = QStringLiteral("the help file name is too long");
+    } else if (call.error.size() > MaxNameBytes) {
+        call.error = call.error.left(MaxNameBytes) + QChar(0x2026);
     }
     return call;
 }

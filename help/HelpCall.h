@@ -21,6 +21,13 @@ struct HelpCall {
     // is taken from the current directory.
     static HelpCall fromArguments(const std::vector<std::string>& arguments, qint64 madeAt);
 
+    // Steady-clock nanoseconds, as stamps count.
+    static qint64 now();
+    // The stamp that the program that asked for help left in PICTAVO_HELP_MADE_AT, taken out of
+    // the environment so that nothing the viewer starts inherits it; now when there is none.
+    // Never later than now: a stamp from the future would shut out every later request.
+    static qint64 takeMadeAt();
+
     QByteArray serialized() const;
     // A call that arrived damaged or from another version carries an error.
     static HelpCall deserialized(const QByteArray& bytes);

@@ -5,16 +5,23 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTextDocument>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 constexpr int TextWidth = 320;
 constexpr int PointerGap = 12;
+// Another program's menu may hold the pointer and the keyboard for as long as it stays open; a
+// window system that grants no grabs at all is not asked forever.
+constexpr int TakeInputInterval = 100; // ms
+constexpr int TakeInputTries = 3000;
 } // namespace
 
 THelpPopup::THelpPopup(QWidget* parent)
     : QFrame(parent, Qt::Popup | Qt::FramelessWindowHint)
-    , m_text(new QLabel(this)) {
+    , m_text(new QLabel(this))
+    , m_takeInput(new QTimer(this)) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
@@ -28,6 +35,8 @@ THelpPopup::THelpPopup(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 8, 10, 8);
     layout->addWidget(m_text);
+    m_takeInput->setInterval(TakeInputInterval);
+    connect(m_takeInput, &QTimer::timeout, this, &THelpPopup::TakeInput);
 }
 
 void THelpPopup::showAt(const QPoint& pointer, const QString& html) {
@@ -67,7 +76,25 @@ void THelpPopup::keyPressEvent(QKeyEvent*) {
     close();
 }
 
+void THelpPopup::showEvent(QShowEvent* event) {
+    QFrame::showEvent(event);
+    // The toolkit grabs once as the pop-up opens, and fails while another program holds the
+    // grabs, as the menu whose item the pop-up explains does. The pop-up would then miss every
+    // click and key elsewhere and stay until clicked itself.
+    m_triesLeft = TakeInputTries;
+    m_takeInput->start();
+}
+
+void THelpPopup::TakeInput() {
+    QWindow* handle = windowHandle();
+    const bool taken =
+        handle && handle->setKeyboardGrabEnabled(true) && handle->setMouseGrabEnabled(true);
+    if (taken || --m_triesLeft <= 0)
+        m_takeInput->stop();
+}
+
 void THelpPopup::hideEvent(QHideEvent* event) {
+    m_takeInput->stop();
     QFrame::hideEvent(event);
     emit hidden();
 }

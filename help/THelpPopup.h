@@ -3,6 +3,7 @@
 #include <QFrame>
 
 class QLabel;
+class QTimer;
 
 // A topic's text in a small frameless window at the pointer; a click anywhere, a key or the
 // loss of the focus closes it.
@@ -22,8 +23,15 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // Takes the pointer and the keyboard, so that a click or key anywhere reaches the pop-up;
+    // stops trying once it has them.
+    void TakeInput();
+
     QLabel* m_text;
+    QTimer* m_takeInput;
+    int m_triesLeft = 0;
 };

@@ -1,14 +1,16 @@
 #include "help/CHelpChannel.h"
 #include "help/CHelpViewer.h"
 #include "help/HelpCall.h"
+#include "platform/session/SearchPath.h"
 #include "resources/ProgramIcon.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLockFile>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,24 +22,16 @@ constexpr const char* Usage =
     "with the help context DATA, 8 that topic as a small pop-up at the pointer, and 2 closes\n"
     "the viewer. A viewer that is already running shows the request itself.\n";
 
-// The program that asks for help stamps the moment of the request, so that requests started
-// in quick succession are shown in the order they were made; by hand, it is now.
-qint64 requestTime() {
-    const QByteArray stamp = qgetenv("PICTAVO_HELP_MADE_AT");
-    bool valid = false;
-    const qint64 madeAt = stamp.toLongLong(&valid);
-    if (valid && madeAt > 0)
-        return madeAt;
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    const HelpCall call =
-        HelpCall::fromArguments(std::vector<std::string>(argv + 1, argv + argc), requestTime());
+    // What the viewer starts, the browser for a help link, is looked up on PATH.
+    platform::keepAbsoluteSearchPath();
+    const HelpCall call = HelpCall::fromArguments(std::vector<std::string>(argv + 1, argv + argc),
+                                                  HelpCall::takeMadeAt());
+    // The viewer outlives the request; it must not keep the folder the user browses, and that
+    // the program started it in, busy: a stick could not be unmounted. The file name is absolute.
+    QDir::setCurrent(QDir::rootPath());
     if (call.usage) {
         std::fputs(Usage, stdout);
         return EXIT_SUCCESS;
@@ -46,13 +40,22 @@ int main(int argc, char** argv) {
     if (status != EXIT_SUCCESS)
         std::fprintf(stderr, "pictavo-help: %s\n%s", qPrintable(call.error), Usage);
 
-    QLockFile lock(CHelpChannel::lockPath());
-    // Without the lock the worst case is a second viewer, which is still better than none.
-    lock.tryLock(20000);
-    QString answer;
-    if (CHelpChannel::deliver(call, answer)) {
-        std::printf("%s\n", qPrintable(answer));
-        return status;
+    QString problem;
+    const QString server = CHelpChannel::serverPath(&problem);
+    std::unique_ptr<QLockFile> lock;
+    if (server.isEmpty()) {
+        std::fprintf(stderr, "pictavo-help: %s; this request gets a viewer of its own\n",
+                     qPrintable(problem));
+    } else {
+        CHelpChannel::clearLockPath();
+        lock = std::make_unique<QLockFile>(CHelpChannel::lockPath());
+        // Without the lock the worst case is a second viewer, which is still better than none.
+        lock->tryLock(20000);
+        QString answer;
+        if (CHelpChannel::deliver(call, answer, server)) {
+            std::printf("%s\n", qPrintable(answer));
+            return status;
+        }
     }
 
     QApplication app(argc, argv);
@@ -60,8 +63,10 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(ProgramIcon());
     CHelpViewer viewer;
     CHelpChannel channel([&viewer](const HelpCall& next) { return viewer.handle(next); });
-    channel.listen();
-    lock.unlock();
+    if (!server.isEmpty()) {
+        channel.listen(server);
+        lock->unlock();
+    }
     QObject::connect(&viewer, &CHelpViewer::finished, &app, &QCoreApplication::quit);
     viewer.handle(call);
     if (!viewer.isShowingAnything())

@@ -3,6 +3,8 @@
 #include "settings/WindowFrame.h"
 
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
@@ -18,8 +20,8 @@ const std::string LeftName = "Left";
 const std::string TopName = "Top";
 const std::string WidthName = "Width";
 
-// Stored bounds are applied without a range check; this only keeps the arithmetic on them
-// within what a window geometry can hold.
+// Keeps the arithmetic on stored bounds within what a window geometry can hold; keptOnScreen
+// does the rest.
 int clampToGeometry(std::int64_t value) {
     return static_cast<int>(std::clamp<std::int64_t>(value, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
 }
@@ -43,6 +45,37 @@ std::int32_t readBound(platform::RegKey key, const std::string& name) {
 bool isNormal(const QWidget* window) {
     return !(window->windowState() &
              (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+}
+
+// A damaged or foreign stored size must not cost gigabytes of window, and a title bar off the
+// screen leaves the window where the mouse cannot move it. The outer rectangle shrinks to the
+// screen's available area, and when it had to, or when its title bar is not wholly within that
+// area vertically with its middle inside horizontally, it moves into the area, keeping its size.
+QRect keptOnScreen(QRect outer, int titleHeight, const QWidget* owner) {
+    const QPoint title(outer.center().x(), outer.top() + titleHeight / 2);
+    const QScreen* screen = QGuiApplication::screenAt(title);
+    if (!screen)
+        screen = owner->screen();
+    const QRect available = screen ? screen->availableGeometry() : QRect();
+    if (available.isEmpty())
+        return outer;
+    bool move = false;
+    if (outer.width() > available.width()) {
+        outer.setWidth(available.width());
+        move = true;
+    }
+    if (outer.height() > available.height()) {
+        outer.setHeight(available.height());
+        move = true;
+    }
+    move = move || outer.top() < available.top() ||
+           outer.top() + std::max(titleHeight, 1) - 1 > available.bottom() ||
+           title.x() < available.left() || title.x() > available.right();
+    if (move)
+        outer.moveTo(
+            std::clamp(outer.left(), available.left(), available.right() - outer.width() + 1),
+            std::clamp(outer.top(), available.top(), available.bottom() - outer.height() + 1));
+    return outer;
 }
 
 void writeBound(platform::RegKey key, const std::string& name, std::int32_t bound) {
@@ -146,6 +179,8 @@ void TPersWindow::RestorePlacement() {
     };
     m_restored = {};
     m_restoredIn = m_frame->margins();
+    // The designed position is the frame's; once a bound is applied the client's is.
+    m_designed = m_ownerControl->pos();
     for (const auto& entry : bounds) {
         if (!entry.set)
             continue;
@@ -156,35 +191,38 @@ void TPersWindow::RestorePlacement() {
         }
     }
     platform::regCloseKey(key);
+    if (m_placing)
+        Place(m_restoredIn);
     m_lastBounds = OwnerBounds();
 }
 
 void TPersWindow::FrameChanged(const QMargins& margins, bool final) {
-    if (m_placing && margins != m_restoredIn) {
-        const auto restored = [this](Bound bound) {
-            return std::int64_t{m_restored[static_cast<std::size_t>(bound)]};
-        };
-        // One change of geometry, so that the window manager sees a single request.
-        QRect placed = m_ownerControl->geometry();
-        if (restored(Bound::Height) != 0)
-            placed.setHeight(
-                clampToGeometry(restored(Bound::Height) - margins.top() - margins.bottom()));
-        if (restored(Bound::Width) != 0)
-            placed.setWidth(
-                clampToGeometry(restored(Bound::Width) - margins.left() - margins.right()));
-        if (restored(Bound::Left) != 0)
-            placed.moveLeft(clampToGeometry(restored(Bound::Left) + margins.left()));
-        if (restored(Bound::Top) != 0)
-            placed.moveTop(clampToGeometry(restored(Bound::Top) + margins.top()));
-        m_restoredIn = margins;
-        m_ownerControl->setGeometry(placed);
-        m_lastBounds = placed.marginsAdded(margins);
-    }
+    if (m_placing && margins != m_restoredIn)
+        Place(margins);
     if (final) {
         m_placing = false;
         if (isNormal(m_ownerControl))
             m_normalFrame = margins;
     }
+}
+
+void TPersWindow::Place(const QMargins& margins) {
+    const auto restored = [this](Bound bound) {
+        return std::int64_t{m_restored[static_cast<std::size_t>(bound)]};
+    };
+    const auto boundOr = [&](Bound bound, std::int64_t designed) {
+        return clampToGeometry(restored(bound) != 0 ? restored(bound) : designed);
+    };
+    const QSize client = m_ownerControl->size();
+    QRect outer(
+        boundOr(Bound::Left, m_designed.x()), boundOr(Bound::Top, m_designed.y()),
+        boundOr(Bound::Width, std::int64_t{client.width()} + margins.left() + margins.right()),
+        boundOr(Bound::Height, std::int64_t{client.height()} + margins.top() + margins.bottom()));
+    outer = keptOnScreen(outer, margins.top(), m_ownerControl);
+    m_restoredIn = margins;
+    // One change of geometry, so that the window manager sees a single request.
+    m_ownerControl->setGeometry(outer.marginsRemoved(margins));
+    m_lastBounds = outer;
 }
 
 // Moves or resizes the owner at once, keeping its other three bounds. Position and outer

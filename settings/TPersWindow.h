@@ -21,6 +21,10 @@ class WindowFrame;
 // empty and placed again, frame included, as soon as it is known, at the latest as the window
 // first appears; without that second step a window would creep by one frame on every run.
 //
+// A restored window is kept within the available area of its screen: a size larger than that
+// area shrinks to it, and a window so large or with its title bar off the area moves into it.
+// An edge stored as 0 keeps the designed one, which is the frame's, whichever frame comes.
+//
 // While the window is maximised or minimised the component stores its normal bounds, on
 // purpose: the window reopens at the size it had before it was maximised, as users expect,
 // instead of as a normal window filling the screen.
@@ -108,6 +112,9 @@ private:
     // The frame became known or changed before the window appeared: the restored bounds are
     // placed again around it.
     void FrameChanged(const QMargins& margins, bool final);
+    // Places the owner at the restored bounds, the designed ones where none was restored, in
+    // this frame, kept on the screen.
+    void Place(const QMargins& margins);
 
     QWidget* m_ownerControl;
     bool m_enabled = true;
@@ -129,6 +136,7 @@ private:
     WindowFrame* m_frame = nullptr;
     std::array<std::int32_t, 4> m_restored{}; // by Bound; 0 where a bound was left alone
     QMargins m_restoredIn;                    // the frame the restored bounds were applied in
+    QPoint m_designed;                        // the frame's position before restoring
     bool m_placing = false;                   // until the window first appears
     QMargins m_normalFrame;                   // last seen in the normal state
 };

@@ -1,5 +1,6 @@
 #include "app/HelpRequest.h"
 #include "help/CHelpViewer.h"
+#include "help/THelpBrowser.h"
 #include "help/THelpPopup.h"
 #include "help/THelpWindow.h"
 #include "tests/support/Artifacts.h"
@@ -36,8 +37,11 @@ private slots:
     void cleanup();
     void routing_data();
     void routing();
+    void stampFromTheFuture();
     void navigation_data();
     void navigation();
+    void topicResources_data();
+    void topicResources();
     void popupCloses_data();
     void popupCloses();
     void remembersItsSize();
@@ -103,6 +107,13 @@ void TestHelpViewer::routing() {
     QVERIFY2(seen.startsWith(text), qPrintable(seen));
 }
 
+// A damaged or forged stamp must not shut out every later request.
+void TestHelpViewer::stampFromTheFuture() {
+    m_viewer->handle(call(HelpFile, HELP_CONTEXTPOPUP, 10600, qint64(1) << 62));
+    QCOMPARE(m_viewer->handle(call(HelpFile, HELP_CONTEXTPOPUP, 10000, HelpCall::now())),
+             "pop-up 10000");
+}
+
 void TestHelpViewer::navigation_data() {
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QString>("key");
@@ -142,6 +153,41 @@ void TestHelpViewer::navigation() {
     QCOMPARE(window->currentKey(), key);
     QCOMPARE(window->findChild<QAction*>("actBack")->isEnabled(), back);
     QCOMPARE(window->findChild<QAction*>("actForward")->isEnabled(), forward);
+}
+
+void TestHelpViewer::topicResources_data() {
+    QTest::addColumn<QString>("name"); // in the test's folder
+    QTest::addColumn<bool>("loaded");
+    QDir folder(m_dir.path());
+    QImage(4, 4, QImage::Format_RGB32).save(folder.filePath("small.png"), "PNG");
+    if (!folder.exists("pipe.png"))
+        QProcess::execute("mkfifo", {folder.filePath("pipe.png")});
+    folder.mkpath("folder.png");
+    QFile large(folder.filePath("large.png"));
+    if (large.open(QIODevice::WriteOnly))
+        large.resize(THelpBrowser::MaxResourceSize + 1); // sparse
+    QFile::link(folder.filePath("pipe.png"), folder.filePath("link-to-pipe.png"));
+    QTest::newRow("a picture") << "small.png" << true;
+    QTest::newRow("a pipe would block") << "pipe.png" << false;
+    QTest::newRow("a link to a pipe") << "link-to-pipe.png" << false;
+    QTest::newRow("a folder") << "folder.png" << false;
+    QTest::newRow("larger than a picture in help") << "large.png" << false;
+    QTest::newRow("missing") << "missing.png" << false;
+}
+
+// What a topic names as an image; the help window's view is the one tested.
+void TestHelpViewer::topicResources() {
+    QFETCH(QString, name);
+    QFETCH(bool, loaded);
+    m_viewer->handle(call(HelpFile, HELP_CONTENTS, 0));
+    auto* browser = m_viewer->window()->findChild<THelpBrowser*>("Topic");
+    QVERIFY(browser);
+    const QUrl url = QUrl::fromLocalFile(m_dir.filePath(name));
+    QCOMPARE(!browser->loadResource(QTextDocument::ImageResource, url).isNull(), loaded);
+    // The same by a name without a scheme, as a topic's <img src> gives it.
+    QCOMPARE(
+        !browser->loadResource(QTextDocument::ImageResource, QUrl(m_dir.filePath(name))).isNull(),
+        loaded);
 }
 
 void TestHelpViewer::popupCloses_data() {

@@ -1,8 +1,17 @@
 #include "help/CHelpChannel.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/Unprivileged.h"
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,11 +32,43 @@ class TestPictavoHelp : public QObject {
     Q_OBJECT
 
 private slots:
+    void laterRequestsReachTheViewer_data();
     void laterRequestsReachTheViewer();
     void twoFirstRequestsMakeOneViewer();
+    void plantedLockLinkIsRemoved();
+    void viewerLeavesTheFolderItStartedIn();
+    void oneViewerForAnUnprivilegedUser();
 };
 
+void TestPictavoHelp::laterRequestsReachTheViewer_data() {
+    QTest::addColumn<bool>("runtimeFolder");
+    QTest::newRow("in the runtime folder") << true;
+    // Else every request would start a viewer of its own.
+    QTest::newRow("no runtime folder, and another user's runtime-<user> in the temporary folder")
+        << false;
+}
+
 void TestPictavoHelp::laterRequestsReachTheViewer() {
+    QFETCH(bool, runtimeFolder);
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QTemporaryDir temporary;
+    const auto restore = qScopeGuard([&] {
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        qunsetenv("TMPDIR");
+    });
+    if (!runtimeFolder) {
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(temporary.path()));
+        const passwd* user = ::getpwuid(::geteuid());
+        const passwd* other = ::getpwnam("nobody");
+        QVERIFY(user && other);
+        const QByteArray taken = QFile::encodeName(temporary.path()) + "/runtime-" + user->pw_name;
+        QVERIFY(::mkdir(taken.constData(), 0700) == 0);
+        if (::chown(taken.constData(), other->pw_uid, other->pw_gid) != 0)
+            QSKIP("only the superuser can make a folder of another user");
+        QVERIFY(CHelpChannel::serverPath().startsWith(temporary.path() + "/"));
+    }
+    QVERIFY(!CHelpChannel::serverPath().isEmpty());
     QProcess viewer;
     start(viewer, 100, {HelpFile, "1", "1000"});
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(CHelpChannel::serverPath()), 30000);
@@ -79,6 +120,69 @@ void TestPictavoHelp::twoFirstRequestsMakeOneViewer() {
     start(close, 30, {HelpFile, "2", "0"});
     QVERIFY(close.waitForFinished(60000));
     QVERIFY(viewer.waitForFinished(30000));
+}
+
+// A link at the lock would keep every start waiting for a lock that never frees.
+void TestPictavoHelp::plantedLockLinkIsRemoved() {
+    QVERIFY(
+        QFile::link(QStringLiteral("/nonexistent/pictavo-help.lock"), CHelpChannel::lockPath()));
+    QProcess close;
+    start(close, 10, {HelpFile, "2", "0"});
+    QVERIFY(close.waitForFinished(60000));
+    QCOMPARE(close.exitCode(), 0);
+    QVERIFY(!QFileInfo(CHelpChannel::lockPath()).isSymLink());
+}
+
+void TestPictavoHelp::viewerLeavesTheFolderItStartedIn() {
+    QTemporaryDir browsed;
+    QProcess viewer;
+    viewer.setWorkingDirectory(browsed.path());
+    start(viewer, 10, {HelpFile, "8", "10600"});
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(CHelpChannel::serverPath()), 30000);
+    const QString folder =
+        QFileInfo(QStringLiteral("/proc/%1/cwd").arg(viewer.processId())).symLinkTarget();
+    QProcess close;
+    start(close, 20, {HelpFile, "2", "0"});
+    QVERIFY(close.waitForFinished(60000));
+    QVERIFY(viewer.waitForFinished(30000));
+    QCOMPARE(folder, QStringLiteral("/"));
+}
+
+// As a user without a runtime folder, whose runtime-<user> below the temporary folder another
+// user has taken: later requests still reach the one viewer.
+void TestPictavoHelp::oneViewerForAnUnprivilegedUser() {
+    if (::geteuid() != 0)
+        QSKIP("only the superuser can become another user");
+    QTemporaryDir area;
+    QVERIFY(QDir(area.path()).mkpath("home"));
+    testsupport::handOver(area.path());
+    QVERIFY(QDir(area.path()).mkdir("runtime-nobody")); // the superuser's
+    const QByteArray root = QFile::encodeName(area.path());
+    // Bounded, so that a viewer left over when the requests go astray ends by itself.
+    const QByteArray viewer =
+        "timeout 30 " + QByteArray(PICTAVO_HELP_BINARY) + " '" + QFile::encodeName(HelpFile) + "' ";
+    const QByteArray answer = testsupport::runUnprivileged([&] {
+        ::unsetenv("XDG_RUNTIME_DIR");
+        ::unsetenv("PICTAVO_HELP_MADE_AT");
+        ::setenv("TMPDIR", root.constData(), 1);
+        ::setenv("HOME", (root + "/home").constData(), 1);
+        if (std::system((viewer + "8 10600 >/dev/null 2>&1 &").constData()) != 0)
+            return QByteArray("<not started>");
+        const QByteArray socket =
+            root + "/pictavo-" + QByteArray::number(::geteuid()) + "/pictavo-help";
+        for (int i = 0; i < 300 && !QFile::exists(QFile::decodeName(socket)); ++i)
+            ::usleep(100000);
+        QByteArray printed;
+        if (FILE* request = ::popen((viewer + "3 0 2>&1").constData(), "r")) {
+            char buffer[256];
+            while (std::fgets(buffer, sizeof buffer, request))
+                printed += buffer;
+            ::pclose(request);
+        }
+        std::system((viewer + "2 0 >/dev/null 2>&1").constData());
+        return printed.trimmed();
+    });
+    QCOMPARE(answer, QByteArray("topic contents"));
 }
 
 PICTAVO_TEST_MAIN(TestPictavoHelp, QCoreApplication)

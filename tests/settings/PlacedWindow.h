@@ -8,9 +8,15 @@
 #include <memory>
 #include <string>
 
-// Where the program keeps its window's placement, and the client rectangle its layout gives.
+// Where the program keeps its window's placement, and the frame's position and the client's size
+// that its layout gives, as the program's windows are designed.
 inline const std::string Path = "Software\\Zelmar Inc.\\Pictavo\\1.0";
 inline const QRect Designed(100, 120, 300, 200);
+
+// The designed window's outer rectangle in this frame.
+inline QRect designedIn(const QMargins& frame) {
+    return {Designed.topLeft(), Designed.size().grownBy(frame)};
+}
 
 inline QVariant text(const std::string& value) {
     return QVariant::fromValue(value);
@@ -20,7 +26,8 @@ inline QVariant text(const std::string& value) {
 // properties of the component on top.
 inline std::unique_ptr<QWidget> makePlacedWindow(const QVariantMap& properties = {}) {
     auto window = std::make_unique<QWidget>();
-    window->setGeometry(Designed);
+    window->resize(Designed.size());
+    window->move(Designed.topLeft());
     auto* persWindow = new TPersWindow(window.get());
     QVariantMap all{{"RegPath", text(Path)},
                     {"RgNameHeight", text("WinHeight")},

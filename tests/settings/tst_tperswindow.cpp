@@ -2,6 +2,7 @@
 #include "tests/settings/PlacedWindow.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QScreen>
 #include <QWidget>
 
 #include <memory>
@@ -39,13 +40,13 @@ void TestTPersWindow::restore_data() {
     QTest::addColumn<QVariantMap>("properties");
     QTest::addColumn<QVariantMap>("stored");
     QTest::addColumn<QRect>("frame"); // expected; the frame adds 2 pixels on each side
-    const QRect designed(98, 118, 304, 204);
+    const QRect designed(100, 120, 304, 204);
     const QVariantMap all{{"WinHeight", 300}, {"WinLeft", 10}, {"WinTop", 20}, {"WinWidth", 500}};
     QTest::newRow("nothing stored: designed bounds") << QVariantMap() << QVariantMap() << designed;
     QTest::newRow("edges at -1 and 1")
         << QVariantMap() << QVariantMap{{"WinLeft", -1}, {"WinTop", 1}} << QRect(-1, 1, 304, 204);
     QTest::newRow("SetHeight and SetLeft false")
-        << QVariantMap{{"SetHeight", false}, {"SetLeft", false}} << all << QRect(98, 20, 500, 204);
+        << QVariantMap{{"SetHeight", false}, {"SetLeft", false}} << all << QRect(100, 20, 500, 204);
     QTest::newRow("empty value names")
         << QVariantMap{{"RgNameHeight", text("")},
                        {"RgNameLeft", text("")},
@@ -57,9 +58,18 @@ void TestTPersWindow::restore_data() {
         << QVariantMap{{"RegPath", text("")}} << all << QRect(10, 20, 500, 300);
     QTest::newRow("two bytes of another type fill the low end")
         << QVariantMap() << QVariantMap{{"WinHeight", QByteArray("\x90\x01", 2)}}
-        << QRect(98, 118, 304, 400);
+        << QRect(100, 120, 304, 400);
     QTest::newRow("five bytes count as absent")
         << QVariantMap() << QVariantMap{{"WinWidth", QByteArray("\x90\x01\0\0\0", 5)}} << designed;
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QTest::newRow("a size beyond the screen shrinks to it and moves in")
+        << QVariantMap()
+        << QVariantMap{{"WinLeft", 50}, {"WinWidth", 0x7fffffff}, {"WinHeight", 0x7fffffff}}
+        << screen;
+    QTest::newRow("a title bar above the screen moves in")
+        << QVariantMap()
+        << QVariantMap{{"WinLeft", -3}, {"WinTop", -30}, {"WinWidth", 526}, {"WinHeight", 313}}
+        << QRect(screen.topLeft(), QSize(526, 313));
     QTest::newRow("Enabled false restores nothing")
         << QVariantMap{{"Enabled", false}} << all << designed;
 }
@@ -72,7 +82,8 @@ void TestTPersWindow::restore() {
     const std::string key = properties.contains("RegPath") ? "" : Path;
     store(key, stored);
     const auto window = makePlacedWindow(properties);
-    QCOMPARE(window->frameGeometry(), frame);
+    // Until it is shown, the position alone tells whether a designed position counts the frame.
+    QCOMPARE(QRect(window->pos(), window->frameGeometry().size()), frame);
     // Restoring opens the key with creation; a disabled component never touches it.
     QCOMPARE(RegistrySandbox::keyExists(key),
              properties.value("Enabled", true).toBool() || !stored.isEmpty());

@@ -17,6 +17,7 @@
 #include "ui/MainWindowUnit.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -78,6 +79,8 @@ private slots:
     void enterPressesStart();
     void focusBackAfterAnError();
     void settingsSavedAsTyped();
+    void sizeFieldLimit_data();
+    void sizeFieldLimit();
     void aboutWindow();
 
 private:
@@ -420,6 +423,72 @@ void TestMainWindow::settingsSavedAsTyped() {
         saved << text(RegistrySandbox::value(Settings, name).bytes);
     QCOMPARE(saved, (QStringList{"C:\\Pics", "1234", "a b", "page 1.html", "1"}));
     QCOMPARE(RegistrySandbox::value(Settings, "WinWidth").status, 0);
+}
+
+void TestMainWindow::sizeFieldLimit_data() {
+    QTest::addColumn<QString>("stored");
+    // all: select all, end, back: Backspace, at:N, select:FROM,LENGTH, type:TEXT, paste:TEXT
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("typing stops at 4") << ""
+                                       << "type:123456"
+                                       << "1234";
+    QTest::newRow("a paste is cut to fit") << ""
+                                           << "paste:87654321"
+                                           << "8765";
+    QTest::newRow("a paste over a longer stored value") << "123456"
+                                                        << "all paste:87654321"
+                                                        << "8765";
+    QTest::newRow("a paste in the middle takes what fits") << "12"
+                                                           << "at:1 paste:abcd"
+                                                           << "1ab2";
+    QTest::newRow("a longer stored value takes no typing") << "12345"
+                                                           << "end type:6"
+                                                           << "12345";
+    QTest::newRow("nor a paste") << "12345"
+                                 << "end paste:6"
+                                 << "12345";
+    QTest::newRow("but shortens") << "123456"
+                                  << "end back back"
+                                  << "1234";
+    QTest::newRow("a character typed over one of a longer value is refused") << "12345"
+                                                                             << "select:3,1 type:9"
+                                                                             << "12345";
+    QTest::newRow("typing over all of a longer value") << "12345"
+                                                       << "all type:9"
+                                                       << "9";
+}
+
+void TestMainWindow::sizeFieldLimit() {
+    QFETCH(QString, stored);
+    QFETCH(QString, steps);
+    QFETCH(QString, expected);
+    RegistrySandbox::setValue(Settings, "KeepSize", platform::RegSz, "0");
+    RegistrySandbox::setValue(Settings, "ImageHeight", platform::RegSz, stored.toStdString());
+    open();
+    auto* edit = child<QLineEdit>("ediImageHeight");
+    QCOMPARE(edit->text(), stored);
+    edit->setFocus();
+    for (const QString& step : steps.split(' ')) {
+        if (step == "all") {
+            edit->selectAll();
+        } else if (step == "end") {
+            edit->end(false);
+        } else if (step.startsWith("at:")) {
+            edit->setCursorPosition(step.mid(3).toInt());
+        } else if (step.startsWith("select:")) {
+            edit->setSelection(step.section(':', 1).section(',', 0, 0).toInt(),
+                               step.section(',', 1).toInt());
+        } else if (step == "back") {
+            QTest::keyClick(edit, Qt::Key_Backspace);
+        } else if (step.startsWith("type:")) {
+            QTest::keyClicks(edit, step.mid(5));
+        } else {
+            QGuiApplication::clipboard()->setText(step.mid(6));
+            QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        }
+    }
+    QCOMPARE(edit->text(), expected);
 }
 
 void TestMainWindow::aboutWindow() {

@@ -2,16 +2,20 @@
 #include "app/RunModal.h"
 #include "app/ShowMessageDialog.h"
 #include "app/TMessageForm.h"
+#include "platform/drives/Paths.h"
+#include "platform/testing/FakeDriveTable.h"
 #include "platform/testing/RegistrySandbox.h"
 #include "tests/app/ModalDriver.h"
 #include "tests/app/ProbeForm.h"
 #include "tests/settings/PlacedWindow.h"
 #include "tests/support/TestEnvironment.h"
 #include "ui/AboutWindowUnit.h"
+#include "ui/MainWindowUnit.h"
 
 #include <QApplication>
 #include <QProcess>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QWindow>
 
 #include <cstdio>
@@ -57,7 +61,7 @@ bool frameKnown(const QWidget& window) {
 // One lifetime of a window carrying its placement component as the main window does: built,
 // loaded, shown until the window manager has framed it, closed and destroyed. `whileOpen` acts
 // on it in between. Returns the outer rectangle it opened with, once it is `expected` (null:
-// the designed client in the frame) or the window manager has had ample time to place it.
+// the designed window in the frame) or the window manager has had ample time to place it.
 QRect openAndClose(QRect expected, const std::function<void(QWidget&)>& whileOpen = {}) {
     const auto window = makePlacedWindow();
     window->show();
@@ -65,7 +69,7 @@ QRect openAndClose(QRect expected, const std::function<void(QWidget&)>& whileOpe
         !QTest::qWaitFor([&] { return frameKnown(*window); }))
         return {};
     if (expected.isNull())
-        expected = Designed.marginsAdded(window->windowHandle()->frameMargins());
+        expected = designedIn(window->windowHandle()->frameMargins());
     const bool placed = QTest::qWaitFor([&] { return window->frameGeometry() == expected; });
     const QRect opened = window->frameGeometry();
     if (placed && whileOpen)
@@ -100,6 +104,8 @@ private slots:
     void placement_data();
     void placement();
     void placementAcrossProcesses();
+    void mainWindowPlacement_data();
+    void mainWindowPlacement();
     void titlesAndCentring_data();
     void titlesAndCentring();
     void accessKeys_data();
@@ -143,7 +149,7 @@ void TestX11Windows::placement() {
     QFETCH(QString, action);
     QFETCH(int, lifetimes);
     QFETCH(QRect, expected);
-    const QRect designed = Designed.marginsAdded(m_frame);
+    const QRect designed = designedIn(m_frame);
     if (expected.isNull())
         expected = designed;
     if (expected.left() == -1)
@@ -179,7 +185,42 @@ void TestX11Windows::placementAcrossProcesses() {
         QCOMPARE(child.exitCode(), 0);
         left << stored();
     }
-    QCOMPARE(left, QList<QRect>(2, Designed.marginsAdded(m_frame)));
+    QCOMPARE(left, QList<QRect>(2, designedIn(m_frame)));
+}
+
+void TestX11Windows::mainWindowPlacement_data() {
+    QTest::addColumn<QRect>("before");   // stored by an earlier run; 0 leaves a bound alone
+    QTest::addColumn<QRect>("expected"); // the frame it opens with and stores
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    // Its designed frame lies at (38, 39).
+    QTest::newRow("top at 0 keeps the designed top")
+        << QRect(19, 0, 500, 300) << QRect(19, 39, 500, 300);
+    QTest::newRow("edges at 0 with a size stored")
+        << QRect(0, 0, 500, 300) << QRect(38, 39, 500, 300);
+    QTest::newRow("title bar above the screen: moved in, same size")
+        << QRect(-3, -30, 526, 313) << QRect(screen.topLeft(), QSize(526, 313));
+    QTest::newRow("size beyond the screen: the screen's")
+        << QRect(50, 60, 0x7fffffff, 0x7fffffff) << screen;
+}
+
+// The program's window, which is designed by its frame's position.
+void TestX11Windows::mainWindowPlacement() {
+    QFETCH(QRect, before);
+    QFETCH(QRect, expected);
+    RegistrySandbox sandbox;
+    store(before);
+    QTemporaryDir root;
+    platform::FakeDriveTable drives;
+    drives.map('C', root.path().toStdString());
+    QCOMPARE(platform::setCurrentDirectory("C:\\"), 0);
+    {
+        TMainWindow window({});
+        window.show();
+        QVERIFY(QTest::qWaitFor([&] { return frameKnown(window); }));
+        QTRY_COMPARE(window.frameGeometry(), expected);
+        window.close();
+    }
+    QCOMPARE(stored(), expected);
 }
 
 void TestX11Windows::titlesAndCentring_data() {
