@@ -1,5 +1,7 @@
 #include "help/THelpPopup.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QRegularExpression>
@@ -16,12 +18,39 @@ constexpr int PointerGap = 12;
 // window system that grants no grabs at all is not asked forever.
 constexpr int TakeInputInterval = 100; // ms
 constexpr int TakeInputTries = 3000;
+
+// A screen reader reads the pop-up as a tool tip, its text as the name.
+class AccessibleHelpPopup : public QAccessibleWidget {
+public:
+    explicit AccessibleHelpPopup(THelpPopup* popup)
+        : QAccessibleWidget(popup, QAccessible::ToolTip) {}
+
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Name)
+            return static_cast<const THelpPopup*>(widget())->text();
+        return QAccessibleWidget::text(kind);
+    }
+};
+
+QAccessibleInterface* accessibleHelpPopup(const QString& className, QObject* object) {
+    if (className == QLatin1String("THelpPopup") && object && object->isWidgetType())
+        return new AccessibleHelpPopup(static_cast<THelpPopup*>(object));
+    return nullptr;
+}
 } // namespace
 
 THelpPopup::THelpPopup(QWidget* parent)
-    : QFrame(parent, Qt::Popup | Qt::FramelessWindowHint)
+    // A tool tip, not a pop-up: assistive technology leaves pop-up windows out of the
+    // program's tree, so it would never hear the text. The grabs below close it as a pop-up
+    // closes.
+    : QFrame(parent, Qt::ToolTip | Qt::FramelessWindowHint)
     , m_text(new QLabel(this))
     , m_takeInput(new QTimer(this)) {
+    static const bool readable = [] {
+        QAccessible::installFactory(&accessibleHelpPopup);
+        return true;
+    }();
+    Q_UNUSED(readable);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
@@ -46,6 +75,9 @@ void THelpPopup::showAt(const QPoint& pointer, const QString& html) {
                                                 QRegularExpression::DotMatchesEverythingOption);
     m_text->setText(QString(html).replace(
         heading, QStringLiteral("<p style=\"margin-bottom: 4px\"><b>\\1</b></p>")));
+    // Shown again with other text, it is the same object: a screen reader hears the change.
+    QAccessibleEvent renamed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&renamed);
     m_text->setFixedWidth(TextWidth);
     adjustSize();
 
