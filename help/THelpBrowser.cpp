@@ -1,5 +1,6 @@
 #include "help/THelpBrowser.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFileInfo>
 
@@ -23,4 +24,17 @@ QVariant THelpBrowser::loadResource(int type, const QUrl& name) {
     if (!file.isFile() || file.size() > MaxResourceSize)
         return {};
     return QTextBrowser::loadResource(type, name);
+}
+
+bool THelpBrowser::focusNextPrevChild(bool next) {
+    const QTextCursor before = textCursor();
+    const bool handled = QTextBrowser::focusNextPrevChild(next);
+    const QTextCursor after = textCursor();
+    if (after.position() != before.position() || after.anchor() != before.anchor()) {
+        QAccessibleTextCursorEvent caret(this, after.position());
+        QAccessible::updateAccessibility(&caret);
+        QAccessibleTextSelectionEvent selection(this, after.selectionStart(), after.selectionEnd());
+        QAccessible::updateAccessibility(&selection);
+    }
+    return handled;
 }

@@ -1,5 +1,7 @@
 #include "app/TApplication.h"
 #include "app/TMessageForm.h"
+#include "help/CHelpFile.h"
+#include "help/THelpWindow.h"
 #include "platform/drives/Paths.h"
 #include "platform/testing/FakeDriveTable.h"
 #include "platform/testing/RegistrySandbox.h"
@@ -15,6 +17,7 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QtTest>
 
 #include <memory>
@@ -183,6 +186,33 @@ private slots:
         }
         QVERIFY2(heard.contains("tool tip|Folder list\nShows the path to the selected folder"),
                  qPrintable(heard));
+    }
+
+    // Moving through the help text's links with Tab moves its caret for a screen reader too.
+    void helpLinksFollowedByTheCaret() {
+        THelpWindow window;
+        window.showTopic(std::make_shared<const CHelpFile>(CHelpFile::fromHtml(
+                             "/help.hlp", "<div id=\"topic-contents\"><p>See <a "
+                                          "href=\"#topic-1\">one</a> and <a "
+                                          "href=\"#topic-2\">two</a>.</p></div>")),
+                         QStringLiteral("contents"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto* text = window.findChild<QTextBrowser*>("Topic");
+        QVERIFY(text);
+        text->setFocus();
+        static QList<QAccessible::Event> heard;
+        heard.clear();
+        const auto previous = QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+            if (event->object() && event->object()->objectName() == "Topic")
+                heard << event->type();
+        });
+        const auto restore =
+            qScopeGuard([previous] { QAccessible::installUpdateHandler(previous); });
+        QTest::keyClick(text, Qt::Key_Tab);
+        QVERIFY(text->textCursor().hasSelection()); // the first link
+        QVERIFY(heard.contains(QAccessible::TextCaretMoved));
+        QVERIFY(heard.contains(QAccessible::TextSelectionChanged));
     }
 
 private:
