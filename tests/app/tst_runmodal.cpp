@@ -132,8 +132,7 @@ void TestRunModal::otherWindowsAroundTheLoop() {
     QString during;
     whenModal([&](QWidget*) {
         // Through the window system, as a user's click comes.
-        QTest::mouseClick(m_main->windowHandle(), Qt::LeftButton, {},
-                          button->geometry().center());
+        QTest::mouseClick(m_main->windowHandle(), Qt::LeftButton, {}, button->geometry().center());
         // The other windows look as they did and take no input.
         during = QStringLiteral("main %1 %2, second %3, pressed %4, modal %5 %6, grab %7, "
                                 "active %8")
