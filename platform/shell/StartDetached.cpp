@@ -1,5 +1,7 @@
 #include "platform/shell/StartDetached.h"
 
+#include "platform/session/SearchPath.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -23,33 +25,22 @@ bool isExecutableFile(const std::string& path) {
            access(path.c_str(), X_OK) == 0;
 }
 
-// Relative entries would name folders below the current directory, which the program moves
-// to the folder being browsed: a program planted there must not run in place of ours.
-std::vector<std::string_view> absoluteEntries(std::string_view path) {
-    std::vector<std::string_view> folders;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find(':', start);
-        if (end == std::string_view::npos)
-            end = path.size();
-        const std::string_view folder = path.substr(start, end - start);
-        if (!folder.empty() && folder.front() == '/')
-            folders.push_back(folder);
-        start = end + 1;
-    }
-    return folders;
-}
-
 // Looked up before forking: between fork and exec only async-signal-safe calls are allowed.
 std::string findProgram(const std::string& program) {
     if (program.find('/') != std::string::npos)
         return program;
     const char* variable = std::getenv("PATH");
-    for (const std::string_view folder :
-         absoluteEntries(variable ? variable : "/usr/local/bin:/usr/bin:/bin")) {
-        std::string candidate = std::string(folder) + '/' + program;
+    const std::string path =
+        absoluteSearchPath(variable ? variable : "/usr/local/bin:/usr/bin:/bin");
+    std::size_t start = 0;
+    while (start < path.size()) {
+        std::size_t end = path.find(':', start);
+        if (end == std::string::npos)
+            end = path.size();
+        std::string candidate = path.substr(start, end - start) + '/' + program;
         if (isExecutableFile(candidate))
             return candidate;
+        start = end + 1;
     }
     return {};
 }
@@ -72,11 +63,11 @@ std::vector<std::string> childEnvironment(const std::vector<std::string>& extraE
             std::any_of(extraEnvironment.begin(), extraEnvironment.end(), replaced))
             continue;
         if (named("PATH=")) {
-            std::string path = "PATH=";
-            for (const std::string_view folder : absoluteEntries(current.substr(5)))
-                path.append(path.size() > 5 ? ":" : "").append(folder);
-            if (path.size() > 5)
-                entries.push_back(std::move(path));
+            // Relative entries name folders below the current directory, which the program
+            // moves to the folder being browsed: a program planted there must not run.
+            const std::string path = absoluteSearchPath(std::string(current.substr(5)));
+            if (!path.empty())
+                entries.push_back("PATH=" + path);
             continue;
         }
         entries.emplace_back(current);
