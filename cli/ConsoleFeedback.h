@@ -14,14 +14,14 @@ public:
     void showStatus(const std::string& text) override;
     void showErrorMessage(const std::string& text) override;
     bool askYesNo(const std::string& text) override;
+    void pageWritten(const std::string& path) override { m_finishedPath = path; }
     void setBusyCursor() override {}
     void restoreCursor() override {}
 
-    // The run asks its final question only when the page was written.
-    bool succeeded() const noexcept { return m_succeeded && !m_failed; }
+    bool succeeded() const noexcept { return !m_finishedPath.empty() && !m_failed; }
     // A text could not be written (standard error full or closed).
     bool textLost() const noexcept { return m_textLost; }
-    // Drive path of the page the run reported as finished; empty before that.
+    // Drive path of the page the run wrote; empty before that.
     const std::string& finishedPath() const noexcept { return m_finishedPath; }
 
 private:
@@ -30,7 +30,6 @@ private:
     std::FILE* m_errors;
     bool m_openWhenFinished;
     bool m_failed = false;
-    bool m_succeeded = false;
     bool m_textLost = false;
     std::string m_finishedPath;
 };

@@ -268,6 +268,7 @@ void CHTMLOutput::WriteIndex(const StringList& files) {
     }
 
     ShowStatus("Finished file \"" + path + "\"");
+    notifyPageWritten(path);
     if (AskYesNo(std::string(kViewNow)))
         static_cast<void>(platform::Shell::current().open(path));
 }

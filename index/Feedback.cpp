@@ -27,6 +27,11 @@ void RestoreCursor() {
         backend->restoreCursor();
 }
 
+void notifyPageWritten(const std::string& path) {
+    if (FeedbackBackend* backend = FeedbackBackend::current())
+        backend->pageWritten(path);
+}
+
 std::string FileNameWithoutExtension(const std::string& fileName) {
     return std::string(FileNameWithoutExtensionView(fileName));
 }

@@ -9,6 +9,8 @@ void ShowErrorMessage(const std::string& text);
 bool AskYesNo(const std::string& text);
 void SetBusyCursor();
 void RestoreCursor();
+// Tells the backend where the finished page is, so that no caller reads it from a status text.
+void notifyPageWritten(const std::string& path);
 
 // "a.b.gif" -> "a.b", "C:\x\PIC.JPG" -> "C:\x\PIC", ".gif" -> "".
 std::string FileNameWithoutExtension(const std::string& fileName);

@@ -14,6 +14,8 @@ public:
     virtual bool askYesNo(const std::string& text) = 0;
     virtual void setBusyCursor() = 0;
     virtual void restoreCursor() = 0;
+    // The page is complete at this drive path; comes before the final question.
+    virtual void pageWritten(const std::string& /*path*/) {}
 
     // Installs a backend (nullptr removes it) and returns the one it replaces. The backend
     // is not owned.
