@@ -1,14 +1,10 @@
 #pragma once
 
+#include "platform/shell/Shell.h"
+
 #include <QtGlobal>
 
 #include <functional>
-
-// Commands of the help viewer.
-inline constexpr quint16 HELP_CONTEXT = 1;
-inline constexpr quint16 HELP_QUIT = 2;
-inline constexpr quint16 HELP_CONTENTS = 3;
-inline constexpr quint16 HELP_CONTEXTPOPUP = 8;
 
 // Carries out a help request; true when the help viewer took it.
 using HelpRequestHandler = std::function<bool(quint16 command, quint32 data)>;

@@ -1,9 +1,9 @@
 #include "help/CHelpViewer.h"
 
-#include "app/HelpRequest.h"
 #include "help/CHelpFile.h"
 #include "help/THelpPopup.h"
 #include "help/THelpWindow.h"
+#include "platform/shell/Shell.h"
 
 #include <QCursor>
 #include <QTimer>

@@ -1,6 +1,6 @@
 #include "help/HelpCall.h"
 
-#include "app/HelpRequest.h"
+#include "platform/shell/Shell.h"
 
 #include <QDataStream>
 #include <QIODevice>

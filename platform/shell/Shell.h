@@ -3,6 +3,12 @@
 #include <cstdint>
 #include <string_view>
 
+// Commands of the help viewer, as winHelp takes them.
+inline constexpr std::uint16_t HELP_CONTEXT = 1;
+inline constexpr std::uint16_t HELP_QUIT = 2;
+inline constexpr std::uint16_t HELP_CONTENTS = 3;
+inline constexpr std::uint16_t HELP_CONTEXTPOPUP = 8;
+
 namespace platform {
 
 // The desktop shell and the help viewer. Tests install a recording double

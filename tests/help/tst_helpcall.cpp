@@ -1,5 +1,5 @@
-#include "app/HelpRequest.h"
 #include "help/HelpCall.h"
+#include "platform/shell/Shell.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,5 @@
-#include "app/HelpRequest.h"
 #include "help/CHelpChannel.h"
+#include "platform/shell/Shell.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/Unprivileged.h"
 

@@ -1,8 +1,8 @@
-#include "app/HelpRequest.h"
 #include "help/CHelpViewer.h"
 #include "help/THelpBrowser.h"
 #include "help/THelpPopup.h"
 #include "help/THelpWindow.h"
+#include "platform/shell/Shell.h"
 #include "tests/support/Artifacts.h"
 #include "tests/support/TestEnvironment.h"
 
