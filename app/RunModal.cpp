@@ -1,8 +1,8 @@
 #include "app/RunModal.h"
 
 #include "app/ApplicationCursor.h"
-#include "app/ErrorGuard.h"
-#include "app/MouseCapture.h"
+#include "guard/ErrorGuard.h"
+#include "guard/MouseCapture.h"
 #include "app/QuitMonitor.h"
 #include "app/TModalForm.h"
 

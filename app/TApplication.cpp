@@ -1,7 +1,7 @@
 #include "app/TApplication.h"
 
 #include "app/ApplicationTitle.h"
-#include "app/ErrorGuard.h"
+#include "guard/ErrorGuard.h"
 #include "app/HelpRequest.h"
 #include "app/QuitMonitor.h"
 #include "platform/drives/HostPaths.h"

@@ -1,7 +1,7 @@
 #include "app/TMessageForm.h"
 
 #include "app/ApplicationTitle.h"
-#include "app/ErrorGuard.h"
+#include "guard/ErrorGuard.h"
 #include "app/HelpRequest.h"
 #include "app/TModalButton.h"
 #include "settings/WindowFrame.h"

@@ -1,4 +1,4 @@
-#include "app/ErrorGuard.h"
+#include "guard/ErrorGuard.h"
 #include "app/TApplication.h"
 #include "platform/shell/ToolkitArguments.h"
 #include "resources/ProgramIcon.h"

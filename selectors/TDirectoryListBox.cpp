@@ -1,6 +1,6 @@
 #include "selectors/TDirectoryListBox.h"
 
-#include "app/ErrorGuard.h"
+#include "guard/ErrorGuard.h"
 #include "platform/drives/DriveLetter.h"
 #include "platform/drives/DriveReading.h"
 #include "platform/drives/Paths.h"

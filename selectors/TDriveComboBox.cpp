@@ -1,6 +1,6 @@
 #include "selectors/TDriveComboBox.h"
 
-#include "app/ErrorGuard.h"
+#include "guard/ErrorGuard.h"
 #include "platform/drives/DriveReading.h"
 #include "platform/drives/Paths.h"
 #include "platform/drives/Volumes.h"

@@ -1,6 +1,6 @@
 #include "ui/AboutWindowUnit.h"
 
-#include "app/ErrorGuard.h"
+#include "guard/ErrorGuard.h"
 #include "app/MessageLayout.h"
 #include "settings/WindowFrame.h"
 #include "ui_AboutWindowUnit.h"

@@ -1,7 +1,7 @@
 #include "ui/MainWindowUnit.h"
 
 #include "app/AccessibleHints.h"
-#include "app/ErrorGuard.h"
+#include "guard/ErrorGuard.h"
 #include "app/HelpRequest.h"
 #include "app/RunModal.h"
 #include "app/TApplication.h"

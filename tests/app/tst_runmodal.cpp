@@ -1,4 +1,4 @@
-#include "app/ErrorGuard.h"
+#include "guard/ErrorGuard.h"
 #include "app/QuitMonitor.h"
 #include "app/RunModal.h"
 #include "tests/app/ModalDriver.h"

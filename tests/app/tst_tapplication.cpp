@@ -1,4 +1,4 @@
-#include "app/ErrorGuard.h"
+#include "guard/ErrorGuard.h"
 #include "app/ShowMessageDialog.h"
 #include "app/TApplication.h"
 #include "platform/testing/RegistrySandbox.h"

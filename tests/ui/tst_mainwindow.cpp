@@ -1,5 +1,5 @@
 #include "app/ApplicationTitle.h"
-#include "app/ErrorGuard.h"
+#include "guard/ErrorGuard.h"
 #include "app/HelpRequest.h"
 #include "app/TApplication.h"
 #include "index/Feedback.h"

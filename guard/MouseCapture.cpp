@@ -1,4 +1,4 @@
-#include "app/MouseCapture.h"
+#include "guard/MouseCapture.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,6 +1,6 @@
-#include "app/ErrorGuard.h"
+#include "guard/ErrorGuard.h"
 
-#include "app/MouseCapture.h"
+#include "guard/MouseCapture.h"
 
 namespace {
 ErrorHandler& installedHandler() {
