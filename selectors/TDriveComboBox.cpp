@@ -4,6 +4,7 @@
 #include "platform/drives/DriveReading.h"
 #include "platform/drives/Paths.h"
 #include "platform/drives/Volumes.h"
+#include "platform/text/AsciiCase.h"
 #include "platform/text/Text.h"
 #include "selectors/DriveItemDelegate.h"
 #include "selectors/SelectorImages.h"
@@ -27,14 +28,6 @@ public:
         return QProxyStyle::styleHint(hint, option, widget, returned);
     }
 };
-
-char asciiUpper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // A label or share name in the letter's case: lower for a lower-case letter, else upper.
 std::string inLetterCase(char letter, const std::string& text) {
@@ -80,10 +73,11 @@ TDriveComboBox::~TDriveComboBox() {
 
 void TDriveComboBox::SetDrive(char letter) {
     HandleNeeded();
-    if (currentIndex() >= 0 && asciiUpper(letter) == asciiUpper(m_drive))
+    if (currentIndex() >= 0 && platform::asciiUpper(letter) == platform::asciiUpper(m_drive))
         return;
-    m_drive = m_textCase == tcUpperCase ? asciiUpper(letter) : asciiLower(letter);
-    const QChar wanted = QChar::fromLatin1(asciiUpper(m_drive));
+    m_drive =
+        m_textCase == tcUpperCase ? platform::asciiUpper(letter) : platform::asciiLower(letter);
+    const QChar wanted = QChar::fromLatin1(platform::asciiUpper(m_drive));
     for (int i = 0; i < count(); ++i) {
         const QString text = itemText(i);
         if (text.size() >= 2 && text[0].toUpper() == wanted && text[1] == QLatin1Char(':')) {
@@ -119,7 +113,8 @@ void TDriveComboBox::FillDriveList() {
     for (const platform::DriveFacts& facts : platform::describeDrives()) {
         if (facts.letter < 'A' || facts.letter > 'Z')
             continue;
-        const char letter = m_textCase == tcUpperCase ? facts.letter : asciiLower(facts.letter);
+        const char letter =
+            m_textCase == tcUpperCase ? facts.letter : platform::asciiLower(facts.letter);
         const std::string drive(1, letter);
         std::string text;
         Image image = NoImage;

@@ -93,7 +93,7 @@ TMainWindow::TMainWindow(const std::vector<std::string>& arguments, QWidget* par
 
     PersWindow1 = new TPersWindow(this);
     PersWindow1->setObjectName(QStringLiteral("PersWindow1"));
-    PersWindow1->setRegPath("Software\\Zelmar Inc.\\Pictavo\\1.0");
+    PersWindow1->setRegPath(SettingsBase + SettingsSection);
     PersWindow1->setRgNameHeight("WinHeight");
     PersWindow1->setRgNameLeft("WinLeft");
     PersWindow1->setRgNameTop("WinTop");

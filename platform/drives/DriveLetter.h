@@ -1,15 +1,16 @@
 #pragma once
 
+#include "platform/text/AsciiCase.h"
+
 namespace platform {
 
-// Drive letters are ASCII A-Z, cased without the locale: under a Turkish locale
-// std::toupper('i') stays 'i', and under Latin-1 std::isalpha(0xE9) holds.
+// Drive letters are ASCII A-Z, cased without the locale.
 constexpr bool isDriveLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
 constexpr char upperDriveLetter(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    return asciiUpper(c);
 }
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #include "platform/files/NamePattern.h"
 
+#include "platform/text/AsciiCase.h"
+
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
@@ -9,10 +11,6 @@ namespace {
 
 constexpr int Star = -1;
 constexpr int Question = -2;
-
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
 
 bool isAscii(std::string_view text) {
     for (const char c : text) {
