@@ -58,7 +58,6 @@ private slots:
     void kinds();
     void layout_data();
     void layout();
-    void grabs();
 };
 
 void TestTMessageForm::initTestCase() {
@@ -88,8 +87,13 @@ void TestTMessageForm::answers() {
     QFETCH(MessageButtons, buttons);
     QFETCH(QString, answer);
     QFETCH(int, expected);
-    whenModal([&](QWidget* window) { modaldriver::answer(window, answer); });
-    QCOMPARE(ShowMessageDialog(s_errorText, kind, buttons, 0), expected);
+    whenModal([&](QWidget* window) {
+        saveGrabs(window, QStringLiteral("dialog, ") + QTest::currentDataTag());
+        modaldriver::answer(window, answer);
+    });
+    QCOMPARE(ShowMessageDialog(kind == MessageKind::Error ? s_errorText : s_confirmationText, kind,
+                               buttons, 0),
+             expected);
     QVERIFY(!QApplication::activeModalWidget());
 }
 
@@ -250,22 +254,6 @@ void TestTMessageForm::layout() {
                  QRect(left, blockHeight + top + pixels(10, y, 8), buttonWidth, pixels(14, y, 8)));
         left += buttonWidth + pixels(4, x, 4);
     }
-}
-
-void TestTMessageForm::grabs() {
-    if (qEnvironmentVariableIsEmpty("PICTAVO_TEST_ARTIFACTS"))
-        QSKIP("PICTAVO_TEST_ARTIFACTS names no folder");
-    const auto grab = [](const char* name) {
-        whenModal([name](QWidget* window) {
-            saveGrabs(window, name);
-            answer(window, QStringLiteral("Enter"));
-        });
-    };
-    grab("error-dialog");
-    ShowMessageDialog(s_errorText, MessageKind::Error, {MessageButton::OK}, 0);
-    grab("confirmation-dialog");
-    ShowMessageDialog(s_confirmationText, MessageKind::Confirmation,
-                      {MessageButton::Yes, MessageButton::No}, 0);
 }
 
 PICTAVO_TEST_MAIN(TestTMessageForm, QApplication)
