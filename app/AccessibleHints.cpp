@@ -1,6 +1,7 @@
 #include "app/AccessibleHints.h"
 
 #include "app/TApplication.h"
+#include "platform/text/DisplayText.h"
 
 #include <QWidget>
 
@@ -11,6 +12,6 @@ void DescribeControlsByHints(QWidget* root) {
         if (hint.isEmpty() || !control->accessibleDescription().isEmpty())
             continue;
         control->setAccessibleDescription(
-            QString::fromStdString(TApplication::LongHint(hint.toStdString())));
+            platform::displayText(TApplication::LongHint(platform::typedText(hint))));
     }
 }

@@ -2,11 +2,12 @@
 
 #include "app/ApplicationCursor.h"
 #include "app/ShowMessageDialog.h"
+#include "platform/text/DisplayText.h"
 
 void GuiFeedback::showStatus(const std::string& text) {
     if (!m_statusBar)
         return;
-    m_statusBar->showMessage(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    m_statusBar->showMessage(platform::displayText(text));
     // The caller goes on working without returning to the event loop.
     m_statusBar->repaint();
 }

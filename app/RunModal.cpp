@@ -1,10 +1,10 @@
 #include "app/RunModal.h"
 
 #include "app/ApplicationCursor.h"
-#include "guard/ErrorGuard.h"
-#include "guard/MouseCapture.h"
 #include "app/QuitMonitor.h"
 #include "app/TModalForm.h"
+#include "guard/ErrorGuard.h"
+#include "guard/MouseCapture.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -1,13 +1,14 @@
 #include "app/TApplication.h"
 
 #include "app/ApplicationTitle.h"
-#include "guard/ErrorGuard.h"
 #include "app/HelpRequest.h"
 #include "app/QuitMonitor.h"
+#include "guard/ErrorGuard.h"
 #include "platform/drives/HostPaths.h"
 #include "platform/drives/Paths.h"
 #include "platform/shell/Shell.h"
 #include "platform/shell/TerminationSignals.h"
+#include "platform/text/DisplayText.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -23,10 +24,6 @@
 #include <QWhatsThis>
 
 namespace {
-
-std::string toText(const QString& text) {
-    return text.toUtf8().toStdString();
-}
 
 // The direct child of parent that lies on top at the point (in parent's coordinates).
 QWidget* childOnTopAt(const QWidget* parent, const QPoint& point) {
@@ -93,11 +90,11 @@ TApplication* TApplication::instance() {
 }
 
 std::string TApplication::Title() const {
-    return ApplicationTitle().toStdString();
+    return platform::typedText(ApplicationTitle());
 }
 
 void TApplication::setTitle(const std::string& title) {
-    SetApplicationTitle(QString::fromStdString(title));
+    SetApplicationTitle(platform::displayText(title));
 }
 
 std::string TApplication::HelpFileBesideExecutable() {
@@ -157,7 +154,7 @@ void TApplication::Idle() {
 
 void TApplication::WatchMenuHints(QMenuBar* menuBar) {
     const auto showItemHint = [this](QAction* action) {
-        SetApplicationHint(LongHint(toText(action->property("Hint").toString())));
+        SetApplicationHint(LongHint(platform::typedText(action->property("Hint").toString())));
     };
     connect(menuBar, &QMenuBar::hovered, this, showItemHint);
     const QList<QMenu*> menus = menuBar->findChildren<QMenu*>();
@@ -187,7 +184,7 @@ std::string TApplication::EffectiveHint(const QWidget* control) {
     for (const QWidget* widget = control; widget; widget = widget->parentWidget()) {
         const QString hint = widget->property("Hint").toString();
         if (!hint.isEmpty())
-            return toText(hint);
+            return platform::typedText(hint);
         if (widget->isWindow())
             break;
     }

@@ -1,9 +1,10 @@
 #include "app/TMessageForm.h"
 
 #include "app/ApplicationTitle.h"
-#include "guard/ErrorGuard.h"
 #include "app/HelpRequest.h"
 #include "app/TModalButton.h"
+#include "guard/ErrorGuard.h"
+#include "platform/text/DisplayText.h"
 #include "settings/WindowFrame.h"
 
 #include <QAccessible>
@@ -110,7 +111,7 @@ TMessageForm::TMessageForm(const std::string& text, MessageKind kind, MessageBut
 
     QStyle::StandardPixmap iconKind{};
     const bool hasIcon = iconFor(kind, iconKind);
-    const QString message = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QString message = platform::displayText(text);
     setAccessibleDescription(message);
     const QRect screenGeometry = primaryScreenGeometry();
     m_layout = computeMessageLayout(fontMetrics(), screenGeometry.size(), message, hasIcon,

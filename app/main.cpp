@@ -1,5 +1,5 @@
-#include "guard/ErrorGuard.h"
 #include "app/TApplication.h"
+#include "guard/ErrorGuard.h"
 #include "platform/shell/ToolkitArguments.h"
 #include "resources/ProgramIcon.h"
 #include "ui/MainWindowUnit.h"

@@ -7,6 +7,7 @@
 #include "platform/drives/Volumes.h"
 #include "platform/errors/EInOutError.h"
 #include "platform/files/FileSearch.h"
+#include "platform/text/DisplayText.h"
 #include "platform/text/Text.h"
 #include "selectors/DirectoryItemModel.h"
 #include "selectors/FolderItemDelegate.h"
@@ -25,7 +26,7 @@ bool endsWithSeparator(const std::string& path) {
 }
 
 QString shown(const std::string& text, bool keepCase) {
-    return QString::fromLocal8Bit(keepCase ? text : platform::lowerText(text));
+    return platform::displayText(keepCase ? text : platform::lowerText(text));
 }
 
 } // namespace

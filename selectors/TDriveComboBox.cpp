@@ -5,6 +5,7 @@
 #include "platform/drives/Paths.h"
 #include "platform/drives/Volumes.h"
 #include "platform/text/AsciiCase.h"
+#include "platform/text/DisplayText.h"
 #include "platform/text/Text.h"
 #include "selectors/DriveItemDelegate.h"
 #include "selectors/SelectorImages.h"
@@ -142,7 +143,7 @@ void TDriveComboBox::FillDriveList() {
         default:
             continue;
         }
-        addItem(QString::fromLocal8Bit(text), static_cast<int>(image));
+        addItem(platform::displayText(text), static_cast<int>(image));
     }
     setCurrentIndex(-1);
 }

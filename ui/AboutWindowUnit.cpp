@@ -1,7 +1,7 @@
 #include "ui/AboutWindowUnit.h"
 
-#include "guard/ErrorGuard.h"
 #include "app/MessageLayout.h"
+#include "guard/ErrorGuard.h"
 #include "settings/WindowFrame.h"
 #include "ui_AboutWindowUnit.h"
 

@@ -1,14 +1,15 @@
 #include "ui/MainWindowUnit.h"
 
 #include "app/AccessibleHints.h"
-#include "guard/ErrorGuard.h"
 #include "app/HelpRequest.h"
 #include "app/RunModal.h"
 #include "app/TApplication.h"
+#include "guard/ErrorGuard.h"
 #include "index/Feedback.h"
 #include "index/StartIndexRun.h"
 #include "platform/drives/ArgumentFolder.h"
 #include "platform/errors/EInOutError.h"
+#include "platform/text/DisplayText.h"
 #include "settings/TPersWindow.h"
 #include "settings/TRegIniFile.h"
 #include "ui/AboutWindowUnit.h"
@@ -23,14 +24,6 @@ namespace {
 const std::string SettingsBase = "Software\\Zelmar Inc.\\Pictavo\\";
 const std::string SettingsSection = "1.0";
 constexpr int SizeFieldTypingLimit = 4;
-
-QString fromText(const std::string& text) {
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string toText(const QString& text) {
-    return text.toLocal8Bit().toStdString();
-}
 
 bool isEnterKey(const QEvent* event) {
     if (event->type() != QEvent::KeyPress)
@@ -114,10 +107,11 @@ TMainWindow::~TMainWindow() {
 void TMainWindow::FormCreate() {
     m_initializing = true;
     if (TApplication* application = TApplication::instance()) {
-        application->setTitle(toText(windowTitle()));
+        application->setTitle(platform::typedText(windowTitle()));
         application->setHelpFile(TApplication::HelpFileBesideExecutable());
-        application->setOnHint(
-            [this, application] { m_ui->StatusBar->showMessage(fromText(application->Hint())); });
+        application->setOnHint([this, application] {
+            m_ui->StatusBar->showMessage(platform::displayText(application->Hint()));
+        });
     }
     SetErrorHandler([](std::exception_ptr) {});
 
@@ -137,9 +131,12 @@ void TMainWindow::FormCreate() {
 
 void TMainWindow::LoadSettings() {
     TRegIniFile store(SettingsBase);
-    m_ui->ediImageHeight->setText(fromText(store.ReadText(SettingsSection, "ImageHeight", "")));
-    m_ui->ediImageWidth->setText(fromText(store.ReadText(SettingsSection, "ImageWidth", "")));
-    m_ui->ediFileName->setText(fromText(store.ReadText(SettingsSection, "Filename", "index.html")));
+    m_ui->ediImageHeight->setText(
+        platform::displayText(store.ReadText(SettingsSection, "ImageHeight", "")));
+    m_ui->ediImageWidth->setText(
+        platform::displayText(store.ReadText(SettingsSection, "ImageWidth", "")));
+    m_ui->ediFileName->setText(
+        platform::displayText(store.ReadText(SettingsSection, "Filename", "index.html")));
     m_ui->chkOriginalImageSize->setChecked(store.ReadFlag(SettingsSection, "KeepSize", true));
     chkOriginalImageSizeClick();
     const std::string startDirectory = store.ReadText(SettingsSection, "CurPath", "");
@@ -151,9 +148,11 @@ void TMainWindow::LoadSettings() {
 void TMainWindow::FormDestroy() {
     TRegIniFile store(SettingsBase);
     store.WriteText(SettingsSection, "CurPath", m_ui->Directory->Directory());
-    store.WriteText(SettingsSection, "ImageHeight", toText(m_ui->ediImageHeight->text()));
-    store.WriteText(SettingsSection, "ImageWidth", toText(m_ui->ediImageWidth->text()));
-    store.WriteText(SettingsSection, "Filename", toText(m_ui->ediFileName->text()));
+    store.WriteText(SettingsSection, "ImageHeight",
+                    platform::typedText(m_ui->ediImageHeight->text()));
+    store.WriteText(SettingsSection, "ImageWidth",
+                    platform::typedText(m_ui->ediImageWidth->text()));
+    store.WriteText(SettingsSection, "Filename", platform::typedText(m_ui->ediFileName->text()));
     store.WriteFlag(SettingsSection, "KeepSize", m_ui->chkOriginalImageSize->isChecked());
 }
 
@@ -186,10 +185,10 @@ void TMainWindow::chkOriginalImageSizeClick() {
 void TMainWindow::btnStartClick() {
     IndexRequest request;
     request.KeepOriginalSize = m_ui->chkOriginalImageSize->isChecked();
-    request.HeightText = toText(m_ui->ediImageHeight->text());
-    request.WidthText = toText(m_ui->ediImageWidth->text());
+    request.HeightText = platform::typedText(m_ui->ediImageHeight->text());
+    request.WidthText = platform::typedText(m_ui->ediImageWidth->text());
     request.Directory = m_ui->Directory->Directory();
-    request.FileName = toText(m_ui->ediFileName->text());
+    request.FileName = platform::typedText(m_ui->ediFileName->text());
     StartIndexRun(request);
 }
 

@@ -1,6 +1,6 @@
-#include "guard/ErrorGuard.h"
 #include "app/QuitMonitor.h"
 #include "app/RunModal.h"
+#include "guard/ErrorGuard.h"
 #include "tests/app/ModalDriver.h"
 #include "tests/app/ProbeForm.h"
 #include "tests/support/TestEnvironment.h"

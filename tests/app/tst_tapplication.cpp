@@ -1,6 +1,6 @@
-#include "guard/ErrorGuard.h"
 #include "app/ShowMessageDialog.h"
 #include "app/TApplication.h"
+#include "guard/ErrorGuard.h"
 #include "platform/testing/RegistrySandbox.h"
 #include "settings/TPersWindow.h"
 #include "tests/support/TestEnvironment.h"

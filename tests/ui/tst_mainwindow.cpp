@@ -1,7 +1,7 @@
 #include "app/ApplicationTitle.h"
-#include "guard/ErrorGuard.h"
 #include "app/HelpRequest.h"
 #include "app/TApplication.h"
+#include "guard/ErrorGuard.h"
 #include "index/Feedback.h"
 #include "platform/drives/Paths.h"
 #include "platform/registry/Registry.h"
@@ -22,10 +22,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QWhatsThis>
 
 #include <cerrno>
+#include <clocale>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,6 +69,7 @@ private slots:
     void startUp_data();
     void startUp();
     void argumentNotUtf8();
+    void nameNotUtf8ShownAlike();
     void firstStartInACaseTwin();
     void hints_data();
     void hints();
@@ -230,6 +233,31 @@ void TestMainWindow::argumentNotUtf8() {
     QCOMPARE(child<TDirectoryListBox>("Directory")->Directory(), "C:\\" + name);
     m_window.reset();
     QCOMPARE(RegistrySandbox::value(Settings, "CurPath").bytes, "C:\\" + name);
+}
+
+// A name that is not UTF-8 reads the same in the list, the status bar and a dialog, whatever
+// the user's locale makes of its bytes.
+void TestMainWindow::nameNotUtf8ShownAlike() {
+    const std::string saved = setlocale(LC_ALL, nullptr);
+    const auto restore = qScopeGuard([&saved] { setlocale(LC_ALL, saved.c_str()); });
+    if (!setlocale(LC_ALL, "fr_FR.ISO-8859-1"))
+        QSKIP("locale not generated here; scripts/test.sh generates it");
+    const std::string host = m_root.filePath("c/").toStdString() + "Caf\xe9";
+    QVERIFY(::mkdir(host.c_str(), 0700) == 0 || errno == EEXIST);
+    const std::unique_ptr<const char, int (*)(const char*)> removal(host.c_str(), ::rmdir);
+    open({host});
+    const QString shown = QStringLiteral("Caf\uFFFD");
+    auto* list = child<TDirectoryListBox>("Directory");
+    QCOMPARE(list->DisplayText(list->ItemIndex()), shown);
+    QString question;
+    modaldriver::whenModal([&question](QWidget* dialog) {
+        question = dialog->findChild<QLabel*>("Message")->text();
+        modaldriver::answer(dialog, "OK");
+    });
+    ShowErrorMessage("Caf\xe9");
+    QCOMPARE(question, shown);
+    ShowStatus("Caf\xe9");
+    QCOMPARE(child<QStatusBar>("StatusBar")->currentMessage(), shown);
 }
 
 void TestMainWindow::hints_data() {
