@@ -14,6 +14,7 @@
 #include "selectors/ResolveDirectory.h"
 #include "selectors/SelectorImages.h"
 #include "selectors/TDriveComboBox.h"
+#include "selectors/WindowCreation.h"
 
 #include <QKeyEvent>
 
@@ -290,18 +291,14 @@ void TDirectoryListBox::ResetItemHeight() {
 }
 
 void TDirectoryListBox::showEvent(QShowEvent* event) {
-    if (!m_created)
-        RunGuarded([this] { CreateWnd(); });
+    createWhenShown(m_created, [this] { CreateWnd(); });
     QListView::showEvent(event);
 }
 
 void TDirectoryListBox::changeEvent(QEvent* event) {
     QListView::changeEvent(event);
-    if (event->type() == QEvent::FontChange) {
-        ResetItemHeight();
-        if (m_created)
-            RunGuarded([this] { CreateWnd(); });
-    }
+    recreateOnFontChange(
+        event, m_created, [this] { ResetItemHeight(); }, [this] { CreateWnd(); });
 }
 
 void TDirectoryListBox::keyPressEvent(QKeyEvent* event) {

@@ -10,6 +10,7 @@
 #include "selectors/DriveItemDelegate.h"
 #include "selectors/SelectorImages.h"
 #include "selectors/TDirectoryListBox.h"
+#include "selectors/WindowCreation.h"
 
 #include <QAbstractItemView>
 #include <QEvent>
@@ -196,20 +197,15 @@ void TDriveComboBox::NotifyChange() {
 }
 
 void TDriveComboBox::showEvent(QShowEvent* event) {
-    if (!m_created)
-        RunGuarded([this] { CreateWnd(); });
+    createWhenShown(m_created, [this] { CreateWnd(); });
     QComboBox::showEvent(event);
 }
 
 void TDriveComboBox::changeEvent(QEvent* event) {
     QComboBox::changeEvent(event);
-    if (event->type() == QEvent::FontChange) {
-        ResetItemHeight();
-        if (m_created) {
-            // A new font re-creates the window, which fills the list anew.
-            RunGuarded([this] { CreateWnd(); });
-        }
-    }
+    // A new font re-creates the window, which fills the list anew.
+    recreateOnFontChange(
+        event, m_created, [this] { ResetItemHeight(); }, [this] { CreateWnd(); });
 }
 
 void TDriveComboBox::paintEvent(QPaintEvent*) {
