@@ -3,17 +3,21 @@
 #include <utility>
 
 namespace {
-HelpRequestHandler& installedHandler() {
-    static HelpRequestHandler handler;
+HelpRequestHandler::Function& installedHandler() {
+    static HelpRequestHandler::Function handler;
     return handler;
 }
 } // namespace
 
-HelpRequestHandler SetHelpRequestHandler(HelpRequestHandler handler) {
+HelpRequestHandler::Function HelpRequestHandler::install(Function handler) {
     return std::exchange(installedHandler(), std::move(handler));
 }
 
+HelpRequestHandler::Function HelpRequestHandler::current() {
+    return installedHandler();
+}
+
 bool RequestHelp(quint16 command, quint32 data) {
-    const HelpRequestHandler handler = installedHandler();
+    const HelpRequestHandler::Function handler = installedHandler();
     return handler && handler(command, data);
 }

@@ -9,7 +9,7 @@ bool s_terminated = false;
 QPointer<QuitMonitor> s_monitor;
 
 void installQuitMonitor() {
-    QuitMonitor::instance();
+    QuitMonitor::current();
 }
 } // namespace
 
@@ -32,7 +32,7 @@ void QuitMonitor::markTerminated() {
         emit s_monitor->quitRequested();
 }
 
-QuitMonitor* QuitMonitor::instance() {
+QuitMonitor* QuitMonitor::current() {
     if (!s_monitor && QCoreApplication::instance())
         s_monitor = new QuitMonitor(QCoreApplication::instance());
     return s_monitor;

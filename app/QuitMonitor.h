@@ -18,8 +18,8 @@ public:
     static bool terminated();
     static void markTerminated();
 
-    // The monitor of the running application; nullptr before there is one.
-    static QuitMonitor* instance();
+    // The monitor of the running application, made on first use; nullptr without one.
+    static QuitMonitor* current();
 
 signals:
     void quitRequested();

@@ -67,7 +67,7 @@ TModalResult RunModal(TModalForm* window) {
                 wake();
         });
         QObject::connect(window, &QObject::destroyed, &loop, wake);
-        if (QuitMonitor* monitor = QuitMonitor::instance())
+        if (QuitMonitor* monitor = QuitMonitor::current())
             QObject::connect(monitor, &QuitMonitor::quitRequested, &loop, wake);
 
         for (;;) {

@@ -62,12 +62,12 @@ TApplication::TApplication(int& argc, char** argv)
     // The main window posts the quit request itself when it is closed.
     setQuitOnLastWindowClosed(false);
     installEventFilter(this);
-    QuitMonitor::instance();
+    QuitMonitor::current();
 
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &TApplication::Idle);
 
-    SetHelpRequestHandler([this](quint16 command, quint32 data) {
+    HelpRequestHandler::install([this](quint16 command, quint32 data) {
         if (m_helpFile.empty())
             return false;
         return platform::Shell::current().winHelp(m_helpFile, command, data);
@@ -82,7 +82,7 @@ TApplication::TApplication(int& argc, char** argv)
 }
 
 TApplication::~TApplication() {
-    SetHelpRequestHandler({});
+    HelpRequestHandler::install({});
 }
 
 TApplication* TApplication::instance() {

@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     platform::ToolkitArguments toolkit(argc, argv);
     TApplication application(toolkit.count(), toolkit.values());
     // Until the main window installs the silent policy, a failure is worth a line on stderr.
-    SetErrorHandler([](std::exception_ptr error) {
+    ErrorHandler::install([](std::exception_ptr error) {
         try {
             std::rethrow_exception(error);
         } catch (const std::exception& e) {

@@ -3,21 +3,25 @@
 #include "guard/MouseCapture.h"
 
 namespace {
-ErrorHandler& installedHandler() {
-    static ErrorHandler handler;
+ErrorHandler::Function& installedHandler() {
+    static ErrorHandler::Function handler;
     return handler;
 }
 } // namespace
 
-ErrorHandler SetErrorHandler(ErrorHandler handler) {
+ErrorHandler::Function ErrorHandler::install(Function handler) {
     return std::exchange(installedHandler(), std::move(handler));
+}
+
+ErrorHandler::Function ErrorHandler::current() {
+    return installedHandler();
 }
 
 void HandleError(std::exception_ptr error) noexcept {
     try {
         EndMouseCapture();
         // A copy, so a handler that installs another one does not destroy itself mid-call.
-        const ErrorHandler handler = installedHandler();
+        const ErrorHandler::Function handler = installedHandler();
         if (handler)
             handler(error);
     } catch (...) {

@@ -4,12 +4,16 @@
 #include <functional>
 #include <utility>
 
-// Receives an error that escaped a guarded handler. An empty handler drops it silently.
-using ErrorHandler = std::function<void(std::exception_ptr error)>;
+// Where an error that escaped a guarded handler goes: the application installs its policy;
+// until then, and with an empty handler, the error is dropped silently.
+class ErrorHandler {
+public:
+    using Function = std::function<void(std::exception_ptr error)>;
 
-// Installs the application's error handler and returns the one it replaces. There is none
-// until the application installs its policy.
-ErrorHandler SetErrorHandler(ErrorHandler handler);
+    // Installs a handler and returns the one it replaces.
+    static Function install(Function handler);
+    static Function current();
+};
 
 // Ends any mouse capture and hands the error to the application's error handler. Whatever the
 // handler itself raises is dropped: nothing may leave here.

@@ -113,7 +113,7 @@ void TMainWindow::FormCreate() {
             m_ui->StatusBar->showMessage(platform::displayText(application->Hint()));
         });
     }
-    SetErrorHandler([](std::exception_ptr) {});
+    ErrorHandler::install([](std::exception_ptr) {});
 
     // A stale or unreadable setting must neither hide the directory the user asked for on the
     // command line nor keep later drive errors silent: its failure ends only these steps.

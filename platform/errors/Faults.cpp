@@ -6,10 +6,14 @@ namespace {
 FaultSource* s_source = nullptr;
 }
 
-FaultSource* installFaultSource(FaultSource* source) {
+FaultSource* FaultSource::install(FaultSource* source) {
     FaultSource* previous = s_source;
     s_source = source;
     return previous;
+}
+
+FaultSource* FaultSource::current() {
+    return s_source;
 }
 
 int injectedFault(Operation operation) {

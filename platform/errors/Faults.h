@@ -25,10 +25,11 @@ class FaultSource {
 public:
     virtual ~FaultSource() = default;
     virtual int faultFor(Operation operation) = 0;
-};
 
-// Installs a fault source (nullptr removes it); returns the one it replaces.
-FaultSource* installFaultSource(FaultSource* source);
+    // Installs a fault source (nullptr removes it); returns the one it replaces.
+    static FaultSource* install(FaultSource* source);
+    static FaultSource* current();
+};
 
 // The error code the installed source has chosen for this call of the operation, 0 when it
 // should run normally.

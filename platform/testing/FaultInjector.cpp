@@ -3,10 +3,10 @@
 namespace platform {
 
 FaultInjector::FaultInjector()
-    : m_previous(installFaultSource(this)) {}
+    : m_previous(FaultSource::install(this)) {}
 
 FaultInjector::~FaultInjector() {
-    installFaultSource(m_previous);
+    FaultSource::install(m_previous);
 }
 
 void FaultInjector::fail(Operation operation, int errorCode) {

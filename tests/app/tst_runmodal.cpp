@@ -46,7 +46,7 @@ void TestRunModal::init() {
 }
 
 void TestRunModal::cleanup() {
-    SetErrorHandler({});
+    ErrorHandler::install({});
     m_main.reset();
 }
 
@@ -161,7 +161,7 @@ void TestRunModal::closeStep_data() {
 void TestRunModal::closeStep() {
     QFETCH(QString, script);
     QStringList handled;
-    SetErrorHandler([&](std::exception_ptr error) {
+    ErrorHandler::install([&](std::exception_ptr error) {
         try {
             std::rethrow_exception(error);
         } catch (const std::exception& e) {

@@ -58,7 +58,7 @@ private:
 
 int runScenario(const QString& how, int argc, char** argv) {
     TApplication application(argc, argv);
-    SetErrorHandler([](std::exception_ptr) {});
+    ErrorHandler::install([](std::exception_ptr) {});
     auto* window = new ProbeWindow(how == "FormDestroy fails");
     application.setMainForm(window);
     QTimer::singleShot(0, window, [how, window] {

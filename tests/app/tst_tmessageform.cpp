@@ -65,7 +65,7 @@ void TestTMessageForm::initTestCase() {
 }
 
 void TestTMessageForm::cleanup() {
-    SetHelpRequestHandler({});
+    HelpRequestHandler::install({});
 }
 
 void TestTMessageForm::answers_data() {
@@ -148,7 +148,7 @@ void TestTMessageForm::defaultAndCancel() {
 
 void TestTMessageForm::helpButtonKeepsDialogOpen() {
     QList<QPair<int, quint32>> requests;
-    SetHelpRequestHandler([&](quint16 command, quint32 data) {
+    HelpRequestHandler::install([&](quint16 command, quint32 data) {
         requests.append({command, data});
         return true;
     });
