@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 #include <memory>
 #include <stdexcept>
@@ -30,6 +31,8 @@ private slots:
     void closeStep_data();
     void closeStep();
     void nestedModalWindows();
+    void transientForTheInterruptedWindow_data();
+    void transientForTheInterruptedWindow();
     // Must stay last: a quit request ends every later event loop of this process.
     void quitRequestGivesCancel();
 
@@ -132,8 +135,7 @@ void TestRunModal::otherWindowsAroundTheLoop() {
     QString during;
     whenModal([&](QWidget*) {
         // Through the window system, as a user's click comes.
-        QTest::mouseClick(m_main->windowHandle(), Qt::LeftButton, {},
-                          button->geometry().center());
+        QTest::mouseClick(m_main->windowHandle(), Qt::LeftButton, {}, button->geometry().center());
         // The other windows look as they did and take no input.
         during = QStringLiteral("main %1 %2, second %3, pressed %4, modal %5 %6, grab %7, "
                                 "active %8")
@@ -226,6 +228,28 @@ void TestRunModal::nestedModalWindows() {
     QVERIFY(innerOnTop);
     QVERIFY(outerBackAfterInner);
     QVERIFY(m_main->isEnabled());
+}
+
+// The window system keeps a dialog above the window it belongs to, and where programs cannot
+// place windows (Wayland) the compositor centres it there.
+void TestRunModal::transientForTheInterruptedWindow_data() {
+    QTest::addColumn<bool>("owned");
+    QTest::newRow("owned by the main window, as the About window") << true;
+    QTest::newRow("without an owner, as the message dialog") << false;
+}
+
+void TestRunModal::transientForTheInterruptedWindow() {
+    QFETCH(bool, owned);
+    ProbeForm form(owned ? m_main.get() : nullptr);
+    form.setWindowFlags(Qt::Dialog);
+    QWindow* transientParent = nullptr;
+    whenModal([&](QWidget*) {
+        transientParent = form.windowHandle()->transientParent();
+        form.ok->click();
+        ensureAnswered(&form);
+    });
+    QCOMPARE(RunModal(&form), mrOk);
+    QCOMPARE(transientParent, m_main->windowHandle());
 }
 
 void TestRunModal::quitRequestGivesCancel() {
