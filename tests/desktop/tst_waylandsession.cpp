@@ -35,9 +35,9 @@ public:
         m_weston.setProcessChannelMode(QProcess::MergedChannels);
         m_weston.start("weston",
                        {"--backend=headless-backend.so", "--socket=" + socket(), "--idle-time=0"});
-        for (QDeadlineTimer ready(60000); !ready.hasExpired() && !isReady();)
-            if (m_weston.state() == QProcess::NotRunning || !m_weston.waitForReadyRead(100))
-                QTest::qWait(50);
+        for (QDeadlineTimer ready(60000);
+             !ready.hasExpired() && !isReady() && m_weston.state() != QProcess::NotRunning;)
+            QTest::qWait(50);
     }
     ~Compositor() {
         m_weston.terminate();
