@@ -37,7 +37,7 @@ THelpPopup::THelpPopup(QWidget* parent)
     layout->addWidget(m_text);
     m_takeInput->setInterval(TakeInputInterval);
     connect(m_takeInput, &QTimer::timeout, this, &THelpPopup::TakeInput);
-    if (QGuiApplication::platformName() == QLatin1String("wayland"))
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         LeavePlacementToCompositor();
 }
 

@@ -94,7 +94,7 @@ TPersWindow::TPersWindow(QWidget* owner)
     if (!m_ownerControl)
         return;
     m_ownerControl->window()->winId();
-    m_sizeOnly = QGuiApplication::platformName() == QLatin1String("wayland");
+    m_sizeOnly = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     m_frame = new WindowFrame(m_ownerControl);
     connect(m_frame, &WindowFrame::changed, this, &TPersWindow::FrameChanged);
     m_lastBounds = OwnerBounds();
