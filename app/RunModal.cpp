@@ -2,6 +2,7 @@
 
 #include "app/ApplicationCursor.h"
 #include "app/QuitMonitor.h"
+#include "app/TApplication.h"
 #include "app/TModalForm.h"
 #include "guard/ErrorGuard.h"
 #include "guard/MouseCapture.h"
@@ -9,8 +10,30 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QPointer>
+#include <QWindow>
 
 #include <stdexcept>
+
+namespace {
+
+// A window without an owner belongs to the one it interrupts, else to the main window: the
+// window system keeps it above that window, and where programs cannot place windows (Wayland)
+// the compositor centres it there. Returns the transient parent it had, to be put back.
+QPointer<QWindow> makeTransient(QWidget* window, QWidget* interrupted) {
+    window->winId();
+    QWindow* handle = window->windowHandle();
+    if (!handle || handle->transientParent() || window->parentWidget())
+        return handle ? handle->transientParent() : nullptr;
+    QWidget* owner = interrupted;
+    if (!owner)
+        if (const TApplication* application = TApplication::instance())
+            owner = application->MainForm();
+    if (owner && owner != window && owner->isVisible())
+        handle->setTransientParent(owner->window()->windowHandle());
+    return nullptr;
+}
+
+} // namespace
 
 TModalResult RunModal(TModalForm* window) {
     if (!window)
@@ -25,6 +48,7 @@ TModalResult RunModal(TModalForm* window) {
     window->setWindowModality(Qt::ApplicationModal);
     window->m_shownModally = true;
     const QPointer<QWidget> previouslyActive = QApplication::activeWindow();
+    const QPointer<QWindow> previousTransientParent = makeTransient(window, previouslyActive);
     const Qt::CursorShape previousCursor = ApplicationCursor::shape();
     ApplicationCursor::setShape(Qt::ArrowCursor);
 
@@ -39,6 +63,8 @@ TModalResult RunModal(TModalForm* window) {
             wasActive = QApplication::activeWindow() == form;
             form->hide();
             form->setWindowModality(previousModality);
+            if (QWindow* handle = form->windowHandle())
+                handle->setTransientParent(previousTransientParent);
         }
         ApplicationCursor::setShape(previousCursor);
         if (wasActive && previouslyActive && previouslyActive->isVisible())

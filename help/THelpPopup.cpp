@@ -66,6 +66,22 @@ THelpPopup::THelpPopup(QWidget* parent)
     layout->addWidget(m_text);
     m_takeInput->setInterval(TakeInputInterval);
     connect(m_takeInput, &QTimer::timeout, this, &THelpPopup::TakeInput);
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        LeavePlacementToCompositor();
+}
+
+void THelpPopup::LeavePlacementToCompositor() {
+    m_compositorPlaced = true;
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    // Such a window system grants no grabs: one try, not minutes of them.
+    m_takeInput->setSingleShot(true);
+}
+
+void THelpPopup::changeEvent(QEvent* event) {
+    QFrame::changeEvent(event);
+    if (m_compositorPlaced && event->type() == QEvent::ActivationChange && isVisible() &&
+        !isActiveWindow())
+        close();
 }
 
 void THelpPopup::showAt(const QPoint& pointer, const QString& html) {

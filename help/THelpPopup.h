@@ -17,6 +17,12 @@ public:
     void showAt(const QPoint& pointer, const QString& html);
     QString text() const;
 
+    // Where the window system gives programs no positions (Wayland), neither the pointer's nor
+    // the control's, the pop-up is a small window of its own that the compositor places. It
+    // cannot see clicks elsewhere there, so it closes when it loses the focus. The constructor
+    // calls it on such a window system.
+    void LeavePlacementToCompositor();
+
 signals:
     void hidden();
 
@@ -25,6 +31,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // Takes the pointer and the keyboard, so that a click or key anywhere reaches the pop-up;
@@ -34,4 +41,5 @@ private:
     QLabel* m_text;
     QTimer* m_takeInput;
     int m_triesLeft = 0;
+    bool m_compositorPlaced = false;
 };

@@ -2,6 +2,7 @@
 #include "help/CHelpViewer.h"
 #include "help/HelpCall.h"
 #include "platform/session/SearchPath.h"
+#include "platform/shell/ToolkitArguments.h"
 #include "resources/ProgramIcon.h"
 
 #include <QApplication>
@@ -58,7 +59,9 @@ int main(int argc, char** argv) {
         }
     }
 
-    QApplication app(argc, argv);
+    // The pop-up opens at the pointer, which only X11 tells; the request above needed no display.
+    platform::ToolkitArguments toolkit(argc, argv);
+    QApplication app(toolkit.count(), toolkit.values());
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(ProgramIcon());
     CHelpViewer viewer;

@@ -29,9 +29,10 @@ esac
 
 # The validators of the installed desktop entry and metainfo; the window tests run on a
 # private X server with a window manager, where xprop reads titles and xdotool types keys; the
-# accessibility test runs in a D-Bus session of its own and reads through AT-SPI.
+# accessibility test runs in a D-Bus session of its own and reads through AT-SPI; the Wayland
+# session test runs the programs under a headless Weston with Qt's Wayland platform.
 pictavo_install_missing desktop-file-utils appstream xvfb xauth openbox x11-utils xdotool \
-    dbus-daemon dbus-bin at-spi2-core python3-pyatspi
+    dbus-daemon dbus-bin at-spi2-core python3-pyatspi weston qt6-wayland
 if [ -n "$locale" ]; then
     PICTAVO_LOCALES+=("$locale")
     pictavo_generate_locales

@@ -94,6 +94,7 @@ TPersWindow::TPersWindow(QWidget* owner)
     if (!m_ownerControl)
         return;
     m_ownerControl->window()->winId();
+    m_sizeOnly = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     m_frame = new WindowFrame(m_ownerControl);
     connect(m_frame, &WindowFrame::changed, this, &TPersWindow::FrameChanged);
     m_lastBounds = OwnerBounds();
@@ -131,6 +132,10 @@ bool TPersWindow::eventFilter(QObject* watched, QEvent* event) {
 
 QRect TPersWindow::OwnerBounds() const {
     const QRect normal = m_ownerControl->normalGeometry();
+    if (m_sizeOnly)
+        return QRect(QPoint(), isNormal(m_ownerControl) || !normal.isValid()
+                                   ? m_ownerControl->size()
+                                   : normal.size());
     if (isNormal(m_ownerControl) || !normal.isValid())
         return m_ownerControl->frameGeometry();
     // A maximised frame may lose its borders: the normal bounds take the normal frame.
@@ -152,9 +157,9 @@ void TPersWindow::SavePlacement() {
         return;
     if (m_saveHeight)
         writeBound(key, nameOr(m_rgNameHeight, HeightName), m_lastBounds.height());
-    if (m_saveLeft)
+    if (m_saveLeft && !m_sizeOnly)
         writeBound(key, nameOr(m_rgNameLeft, LeftName), m_lastBounds.left());
-    if (m_saveTop)
+    if (m_saveTop && !m_sizeOnly)
         writeBound(key, nameOr(m_rgNameTop, TopName), m_lastBounds.top());
     if (m_saveWidth)
         writeBound(key, nameOr(m_rgNameWidth, WidthName), m_lastBounds.width());
@@ -182,17 +187,22 @@ void TPersWindow::RestorePlacement() {
     // The designed position is the frame's; once a bound is applied the client's is.
     m_designed = m_ownerControl->pos();
     for (const auto& entry : bounds) {
-        if (!entry.set)
+        if (!entry.set || (m_sizeOnly && (entry.bound == Bound::Left || entry.bound == Bound::Top)))
             continue;
         if (const std::int32_t value = readBound(key, entry.name); value != 0) {
-            ApplyBound(entry.bound, value);
+            if (!m_sizeOnly)
+                ApplyBound(entry.bound, value);
             m_restored[static_cast<std::size_t>(entry.bound)] = value;
             m_placing = true;
         }
     }
     platform::regCloseKey(key);
-    if (m_placing)
+    if (m_placing && m_sizeOnly) {
+        PlaceSizeOnly();
+        m_placing = false;
+    } else if (m_placing) {
         Place(m_restoredIn);
+    }
     m_lastBounds = OwnerBounds();
 }
 
@@ -223,6 +233,20 @@ void TPersWindow::Place(const QMargins& margins) {
     // One change of geometry, so that the window manager sees a single request.
     m_ownerControl->setGeometry(outer.marginsRemoved(margins));
     m_lastBounds = outer;
+}
+
+void TPersWindow::PlaceSizeOnly() {
+    const auto boundOr = [this](Bound bound, int designed) {
+        const std::int32_t value = m_restored[static_cast<std::size_t>(bound)];
+        return value != 0 ? clampToGeometry(value) : designed;
+    };
+    QSize client(boundOr(Bound::Width, m_ownerControl->width()),
+                 boundOr(Bound::Height, m_ownerControl->height()));
+    // The screen's size is known even where positions are not; a damaged size stays within it.
+    if (const QScreen* screen = m_ownerControl->screen())
+        if (const QSize available = screen->availableSize(); !available.isEmpty())
+            client = client.boundedTo(available);
+    m_ownerControl->resize(client.expandedTo(QSize(1, 1)));
 }
 
 // Moves or resizes the owner at once, keeping its other three bounds. Position and outer

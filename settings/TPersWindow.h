@@ -25,6 +25,11 @@ class WindowFrame;
 // area shrinks to it, and a window so large or with its title bar off the area moves into it.
 // An edge stored as 0 keeps the designed one, which is the frame's, whichever frame comes.
 //
+// Where the window system gives programs no screen positions (Wayland), the compositor places
+// the window and the component restores and stores only its size, the client's: the frame there
+// is the toolkit's own decoration, which a later X11 session would add to the window manager's.
+// The stored position is left as it is, for the next session that can place the window.
+//
 // While the window is maximised or minimised the component stores its normal bounds, on
 // purpose: the window reopens at the size it had before it was maximised, as users expect,
 // instead of as a normal window filling the screen.
@@ -115,6 +120,8 @@ private:
     // Places the owner at the restored bounds, the designed ones where none was restored, in
     // this frame, kept on the screen.
     void Place(const QMargins& margins);
+    // The same for a window system without positions: the restored client size alone.
+    void PlaceSizeOnly();
 
     QWidget* m_ownerControl;
     bool m_enabled = true;
@@ -139,4 +146,5 @@ private:
     QPoint m_designed;                        // the frame's position before restoring
     bool m_placing = false;                   // until the window first appears
     QMargins m_normalFrame;                   // last seen in the normal state
+    bool m_sizeOnly = false;                  // positions are the compositor's
 };

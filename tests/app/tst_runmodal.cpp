@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 #include <memory>
 #include <stdexcept>
@@ -30,6 +31,8 @@ private slots:
     void closeStep_data();
     void closeStep();
     void nestedModalWindows();
+    void transientForTheInterruptedWindow_data();
+    void transientForTheInterruptedWindow();
     // Must stay last: a quit request ends every later event loop of this process.
     void quitRequestGivesCancel();
 
@@ -225,6 +228,28 @@ void TestRunModal::nestedModalWindows() {
     QVERIFY(innerOnTop);
     QVERIFY(outerBackAfterInner);
     QVERIFY(m_main->isEnabled());
+}
+
+// The window system keeps a dialog above the window it belongs to, and where programs cannot
+// place windows (Wayland) the compositor centres it there.
+void TestRunModal::transientForTheInterruptedWindow_data() {
+    QTest::addColumn<bool>("owned");
+    QTest::newRow("owned by the main window, as the About window") << true;
+    QTest::newRow("without an owner, as the message dialog") << false;
+}
+
+void TestRunModal::transientForTheInterruptedWindow() {
+    QFETCH(bool, owned);
+    ProbeForm form(owned ? m_main.get() : nullptr);
+    form.setWindowFlags(Qt::Dialog);
+    QWindow* transientParent = nullptr;
+    whenModal([&](QWidget*) {
+        transientParent = form.windowHandle()->transientParent();
+        form.ok->click();
+        ensureAnswered(&form);
+    });
+    QCOMPARE(RunModal(&form), mrOk);
+    QCOMPARE(transientParent, m_main->windowHandle());
 }
 
 void TestRunModal::quitRequestGivesCancel() {

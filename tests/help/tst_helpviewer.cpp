@@ -44,6 +44,7 @@ private slots:
     void topicResources();
     void popupCloses_data();
     void popupCloses();
+    void compositorPlacedPopupCloses();
     void remembersItsSize();
 
 private:
@@ -209,6 +210,21 @@ void TestHelpViewer::popupCloses() {
         QTest::mouseClick(popup, Qt::LeftButton, {}, popup->rect().bottomRight() + QPoint(50, 50));
     else
         QTest::keyClick(popup, Qt::Key_A);
+    QTRY_VERIFY(!popup->isVisible());
+}
+
+// Under Wayland the pop-up is a window of its own that the compositor places; it sees no click
+// elsewhere, so the focus going elsewhere closes it.
+void TestHelpViewer::compositorPlacedPopupCloses() {
+    THelpPopup* popup = m_viewer->popup();
+    popup->LeavePlacementToCompositor();
+    m_viewer->handle(call(HelpFile, HELP_CONTEXTPOPUP, 10600));
+    QVERIFY(QTest::qWaitForWindowActive(popup));
+    QCOMPARE(popup->windowType(), Qt::Window);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
     QTRY_VERIFY(!popup->isVisible());
 }
 
