@@ -1,6 +1,7 @@
 #include "app/TApplication.h"
 
 #include "app/ApplicationTitle.h"
+#include "app/ControlLookup.h"
 #include "app/HelpRequest.h"
 #include "app/QuitMonitor.h"
 #include "guard/ErrorGuard.h"
@@ -16,7 +17,6 @@
 #include <QFile>
 #include <QHelpEvent>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSessionManager>
@@ -24,24 +24,6 @@
 #include <QWhatsThis>
 
 namespace {
-
-// The direct child of parent that lies on top at the point (in parent's coordinates).
-QWidget* childOnTopAt(const QWidget* parent, const QPoint& point) {
-    const QObjectList& children = parent->children();
-    for (auto it = children.crbegin(); it != children.crend(); ++it) {
-        if (!(*it)->isWidgetType())
-            continue;
-        auto* child = static_cast<QWidget*>(*it);
-        if (child->isWindow() || !child->isVisible() ||
-            child->testAttribute(Qt::WA_TransparentForMouseEvents))
-            continue;
-        const QPoint inChild = point - child->pos();
-        if (child->rect().contains(inChild) &&
-            (child->mask().isEmpty() || child->mask().contains(inChild)))
-            return child;
-    }
-    return nullptr;
-}
 
 bool isMenuWidget(const QObject* object) {
     return qobject_cast<const QMenu*>(object) || qobject_cast<const QMenuBar*>(object);
@@ -149,7 +131,10 @@ void TApplication::Idle() {
     // While a menu or a drop-down list is open, the highlighted item's hint is in force.
     if (activePopupWidget())
         return;
-    RunGuarded([this] { SetApplicationHint(LongHint(EffectiveHint(ControlAt(QCursor::pos())))); });
+    RunGuarded([this] {
+        SetApplicationHint(
+            LongHint(controllookup::effectiveHint(controllookup::controlAt(QCursor::pos()))));
+    });
 }
 
 void TApplication::WatchMenuHints(QMenuBar* menuBar) {
@@ -164,60 +149,9 @@ void TApplication::WatchMenuHints(QMenuBar* menuBar) {
     }
 }
 
-QWidget* TApplication::ControlAt(const QPoint& globalPosition) {
-    QWidget* found = QApplication::topLevelAt(globalPosition);
-    if (!found)
-        return nullptr;
-    for (;;) {
-        QWidget* child = childOnTopAt(found, found->mapFromGlobal(globalPosition));
-        if (!child)
-            return found;
-        if (qobject_cast<QLabel*>(child))
-            return child;
-        if (!child->isEnabled())
-            return found;
-        found = child;
-    }
-}
-
-std::string TApplication::EffectiveHint(const QWidget* control) {
-    for (const QWidget* widget = control; widget; widget = widget->parentWidget()) {
-        const QString hint = widget->property("Hint").toString();
-        if (!hint.isEmpty())
-            return platform::typedText(hint);
-        if (widget->isWindow())
-            break;
-    }
-    return {};
-}
-
 std::string TApplication::LongHint(const std::string& hint) {
     const auto bar = hint.find('|');
     return bar == std::string::npos ? hint : hint.substr(bar + 1);
-}
-
-int TApplication::EffectiveHelpContext(const QWidget* control) {
-    for (const QWidget* widget = control; widget; widget = widget->parentWidget()) {
-        if (const int context = widget->property("HelpContext").toInt())
-            return context;
-        // A drop-down list is a window of its own, yet part of the control that opened it.
-        if (widget->isWindow() && widget->windowType() != Qt::Popup)
-            break;
-    }
-    return 0;
-}
-
-int TApplication::MenuItemHelpContext(const QWidget* menuWidget, const QAction* item) {
-    if (const int context = item->property("HelpContext").toInt())
-        return context;
-    for (const QWidget* widget = menuWidget; widget; widget = widget->parentWidget()) {
-        const auto* menu = qobject_cast<const QMenu*>(widget);
-        if (!menu)
-            break;
-        if (const int context = menu->menuAction()->property("HelpContext").toInt())
-            return context;
-    }
-    return 0;
 }
 
 void TApplication::RequestContextHelp(const QWidget* window, int helpContext) {
@@ -235,13 +169,14 @@ bool TApplication::HelpForKey(QObject* receiver) {
             item = static_cast<QMenuBar*>(menuWidget)->activeAction();
         if (!item)
             return false;
-        RequestContextHelp(menuOwnerWindow(menuWidget), MenuItemHelpContext(menuWidget, item));
+        RequestContextHelp(menuOwnerWindow(menuWidget),
+                           controllookup::menuItemHelpContext(menuWidget, item));
         return true;
     }
     const QWidget* control = receiver->isWidgetType() ? static_cast<QWidget*>(receiver) : nullptr;
     if (!control)
         return false;
-    if (const int context = EffectiveHelpContext(control))
+    if (const int context = controllookup::effectiveHelpContext(control))
         RequestContextHelp(control->window(), context);
     return true;
 }
@@ -279,8 +214,8 @@ bool TApplication::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::WhatsThis: {
         const auto* help = static_cast<QHelpEvent*>(event);
         RunGuarded([&] {
-            const QWidget* control = ControlAt(help->globalPos());
-            if (const int context = EffectiveHelpContext(control))
+            const QWidget* control = controllookup::controlAt(help->globalPos());
+            if (const int context = controllookup::effectiveHelpContext(control))
                 RequestContextHelp(control->window(), context);
         });
         // Taken here, so it travels no further out; the mode ends once the click is over.

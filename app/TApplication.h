@@ -6,7 +6,6 @@
 #include <functional>
 #include <string>
 
-class QAction;
 class QMenuBar;
 class TerminationSignals;
 
@@ -63,17 +62,8 @@ public:
     // empty hint when it closes.
     void WatchMenuHints(QMenuBar* menuBar);
 
-    // The program's control that the pointer at this screen position is on: disabled controls
-    // pass it to their container, labels take it even when disabled. nullptr for none.
-    static QWidget* ControlAt(const QPoint& globalPosition);
-    // The first non-empty "Hint" from the control outward to its window.
-    static std::string EffectiveHint(const QWidget* control);
     // Everything after the first "|"; the whole hint without one.
     static std::string LongHint(const std::string& hint);
-    // The first non-zero "HelpContext" from the control outward to its window; 0 for none.
-    static int EffectiveHelpContext(const QWidget* control);
-    // The item's "HelpContext", else that of the nearest enclosing menu item with one; 0 for none.
-    static int MenuItemHelpContext(const QWidget* menuWidget, const QAction* item);
 
     bool notify(QObject* receiver, QEvent* event) override;
 

@@ -4,21 +4,13 @@
 #include "platform/errors/ErrorCodes.h"
 #include "platform/errors/Faults.h"
 #include "platform/registry/Registry.h"
+#include "platform/registry/RegistryFiles.h"
 
 #include <sqlite3.h>
 
-#include <cerrno>
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
-#include <ctime>
 #include <initializer_list>
 #include <thread>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace platform {
 
@@ -107,35 +99,10 @@ int finish(sqlite3_stmt* statement, int rc) {
     return rc;
 }
 
-bool exists(const std::string& path) {
-    struct stat status;
-    return ::lstat(path.c_str(), &status) == 0;
-}
-
-// Creates every missing level with owner-only access.
-int makeFolder(const std::string& folder) {
-    for (std::size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
-        const std::string level = folder.substr(0, end);
-        if (::mkdir(level.c_str(), 0700) != 0 && errno != EEXIST)
-            return errorFromErrno(errno);
-        if (end == std::string::npos)
-            break;
-    }
-    struct stat status;
-    if (::stat(folder.c_str(), &status) != 0)
-        return errorFromErrno(errno);
-    return S_ISDIR(status.st_mode) ? NoError : ErrorDirectory;
-}
-
 std::int64_t nowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
-}
-
-std::int64_t fileSize(const std::string& path) {
-    struct stat status;
-    return ::stat(path.c_str(), &status) == 0 ? status.st_size : 0;
 }
 
 // A URI for SQLite: the path with every byte that could end it or start an escape encoded.
@@ -152,99 +119,6 @@ std::string uriOf(const std::string& file, const char* parameter) {
         }
     }
     return uri + "?" + parameter;
-}
-
-// Every SQLite connection to the database holds a read lock on this byte of the -shm.
-bool inUse(const std::string& shm) {
-    const int fd = ::open(shm.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return true;
-    struct flock lock {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = 128;
-    lock.l_len = 1;
-    const bool used = ::fcntl(fd, F_GETLK, &lock) != 0 || lock.l_type != F_UNLCK;
-    ::close(fd);
-    return used;
-}
-
-// SQLite gives the side files it creates the database's mode, so a run against a read-only
-// database leaves read-only ones, on which every later write fails. Ours get the database's
-// mode back; another user's unused -shm is only an index that SQLite rebuilds.
-void repairSideFiles(const std::string& file) {
-    struct stat database;
-    if (::stat(file.c_str(), &database) != 0)
-        return;
-    for (const char* suffix : {"-wal", "-shm"}) {
-        const std::string side = file + suffix;
-        struct stat status;
-        if (::lstat(side.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
-            ::access(side.c_str(), R_OK | W_OK) == 0)
-            continue;
-        if (status.st_uid == ::geteuid())
-            ::chmod(side.c_str(), database.st_mode & 0777);
-        else if (std::strcmp(suffix, "-shm") == 0 && !inUse(side))
-            ::unlink(side.c_str());
-    }
-}
-
-std::string timeStamp() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
-    return text;
-}
-
-// Renames the file to <file>.corrupt-<time> (never deleting anything) together with its side
-// files. The side files go first: a stale WAL left beside a fresh database would be replayed
-// into it.
-int moveAside(const std::string& file) {
-    const std::string base = file + ".corrupt-" + timeStamp();
-    std::string target = base;
-    for (int n = 2; exists(target) || exists(target + "-wal") || exists(target + "-shm") ||
-                    exists(target + "-journal");
-         ++n)
-        target = base + "-" + std::to_string(n);
-
-    for (const char* suffix : {"-wal", "-shm", "-journal"}) {
-        if (exists(file + suffix) && ::rename((file + suffix).c_str(), (target + suffix).c_str()))
-            return errorFromErrno(errno);
-    }
-    if (::rename(file.c_str(), target.c_str()) != 0)
-        return errorFromErrno(errno);
-    return NoError;
-}
-
-// SQLite is not given a file that cannot be a database: it would delete a side file of it,
-// or roll a stray journal into it, on the way to finding out.
-bool mayBeDatabase(const std::string& file) {
-    struct stat status;
-    if (::stat(file.c_str(), &status) != 0)
-        return true; // a new database
-    if (!S_ISREG(status.st_mode))
-        return false;
-    if (status.st_size == 0) // only a stray side file can hold anything here
-        return !exists(file + "-wal") && !exists(file + "-journal");
-    static constexpr char Magic[] = "SQLite format 3";
-    char header[sizeof Magic] = {};
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return true; // let SQLite report why it cannot be opened
-    const ssize_t read = ::read(fd, header, sizeof header);
-    ::close(fd);
-    return read == static_cast<ssize_t>(sizeof header) &&
-           std::memcmp(header, Magic, sizeof Magic) == 0;
-}
-
-// SQLite would make a new database readable by everyone; its side files take the permissions
-// of the database.
-void createPrivateFile(const std::string& file) {
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0)
-        ::close(fd);
 }
 
 } // namespace
@@ -274,40 +148,38 @@ int RegistryDatabase::ensureOpen() {
 
 int RegistryDatabase::openFile(const std::string& file) {
     m_walPath = file + "-wal";
-    const std::string folder = file.substr(0, file.rfind('/'));
-    if (const int status = makeFolder(folder))
+    const std::string folder = registryfiles::folderOf(file);
+    if (const int status = registryfiles::makeFolder(folder))
         return status;
 
     // Serialises the check-and-repair of the file between processes. A process stuck inside
     // it does not block the others for long; they then open without repairing.
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folderFd = registryfiles::openFolder(folder);
     bool locked = false;
-    while (folderFd >= 0 && !locked) {
-        locked = ::flock(folderFd, LOCK_EX | LOCK_NB) == 0;
-        if (!locked && errno != EINTR && (errno != EWOULDBLOCK || !mayWait()))
+    for (;;) {
+        const registryfiles::FolderLock attempt = registryfiles::tryLockFolder(folderFd);
+        locked = attempt == registryfiles::FolderLock::Locked;
+        if (attempt != registryfiles::FolderLock::Busy || !mayWait())
             break;
-        if (!locked && errno == EWOULDBLOCK) {
-            m_waited = true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        m_waited = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     noteOutcome(locked ? NoError : ErrorSharingViolation);
 
     int status = ErrorAccessDenied;
     // Not even tried when the file is read-only: SQLite would leave side files as read-only.
-    if (!exists(file) || ::access(file.c_str(), W_OK) == 0) {
+    if (!registryfiles::exists(file) || registryfiles::mayWrite(file)) {
         if (locked)
-            repairSideFiles(file);
+            registryfiles::repairSideFiles(file);
         status = openChecked(file, locked);
     }
     // A file that can be read still holds the user's settings, even where it cannot change.
     if (status != NoError && status != ErrorSharingViolation && status != RegErrorBadDatabase &&
-        exists(file) && openReadOnly(file) == NoError) {
+        registryfiles::exists(file) && openReadOnly(file) == NoError) {
         m_writeError = status;
         status = NoError;
     }
-    if (folderFd >= 0)
-        ::close(folderFd); // also releases the lock
+    registryfiles::closeFolder(folderFd); // also releases the lock
     return status;
 }
 
@@ -317,7 +189,7 @@ int RegistryDatabase::openChecked(const std::string& file, bool mayMoveAside) {
     if (verdict == Verdict::NotRegistry) {
         if (!mayMoveAside)
             return RegErrorBadDatabase;
-        if (const int moved = moveAside(file))
+        if (const int moved = registryfiles::moveAside(file))
             return moved;
         verdict = tryOpen(file, status);
     }
@@ -327,9 +199,9 @@ int RegistryDatabase::openChecked(const std::string& file, bool mayMoveAside) {
 }
 
 RegistryDatabase::Verdict RegistryDatabase::tryOpen(const std::string& file, int& status) {
-    if (!exists(file))
-        createPrivateFile(file);
-    else if (!mayBeDatabase(file))
+    if (!registryfiles::exists(file))
+        registryfiles::createPrivateFile(file);
+    else if (!registryfiles::mayBeDatabase(file))
         return Verdict::NotRegistry;
 
     Verdict verdict = connect(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, status);
@@ -341,12 +213,11 @@ RegistryDatabase::Verdict RegistryDatabase::tryOpen(const std::string& file, int
 }
 
 int RegistryDatabase::openReadOnly(const std::string& file) {
-    const std::string folder = file.substr(0, file.rfind('/'));
-    const bool walHasChanges = fileSize(file + "-wal") > 0;
-    if (::access(folder.c_str(), W_OK) == 0) {
+    const bool walHasChanges = registryfiles::fileSize(file + "-wal") > 0;
+    if (registryfiles::mayWrite(registryfiles::folderOf(file))) {
         // Made here, so that they are writable later on; SQLite would copy the file's mode.
-        createPrivateFile(file + "-wal");
-        createPrivateFile(file + "-shm");
+        registryfiles::createPrivateFile(file + "-wal");
+        registryfiles::createPrivateFile(file + "-shm");
     }
     int status = ErrorAccessDenied;
     // Without usable side files the file can only be read as one that nobody changes, which
@@ -394,10 +265,7 @@ bool RegistryDatabase::mayWait() {
 int RegistryDatabase::onBusy(void* database, int attempts) {
     auto* self = static_cast<RegistryDatabase*>(database);
     // A WAL that changes shows other processes getting through: the lock moves on.
-    struct stat wal;
-    if (::stat(self->m_walPath.c_str(), &wal) == 0) {
-        const std::int64_t mark =
-            wal.st_size ^ (std::int64_t(wal.st_mtim.tv_sec) << 32) ^ wal.st_mtim.tv_nsec;
+    if (std::int64_t mark = 0; registryfiles::changeMark(self->m_walPath, mark)) {
         if (mark != self->m_walMark && self->m_waitDeadline != 0)
             self->m_waitDeadline = nowMs() + WaitBudgetMs;
         self->m_walMark = mark;
