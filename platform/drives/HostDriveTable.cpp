@@ -32,7 +32,7 @@ std::vector<Drive> HostDriveTable::drives() const {
     // convention has it; directory order must not decide.
     std::array<bool, 26> lowerCaseSeen{};
     table[2] = Drive{'C', "/"};
-    table[2].realRoot = "/";
+    table[2].realRoot = table[2].hostRoot;
     present[2] = true;
 
     const std::string folder = deviceFolder();
