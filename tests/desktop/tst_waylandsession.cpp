@@ -178,8 +178,7 @@ void TestWaylandSession::pureWaylandKeepsPositions() {
     static const QRegularExpression outer(
         QStringLiteral("set_window_geometry\\(-?\\d+, -?\\d+, (\\d+), (\\d+)\\)"));
     QRegularExpressionMatch told;
-    for (auto match = outer.globalMatch(QString::fromLatin1(log));
-         match.hasNext();)
+    for (auto match = outer.globalMatch(QString::fromLatin1(log)); match.hasNext();)
         told = match.next();
     QVERIFY2(told.hasMatch(), "no window geometry in the protocol log");
     QVERIFY2(bounds[2] < told.captured(1).toInt() && bounds[3] < told.captured(2).toInt(),
