@@ -1,5 +1,6 @@
 #include "platform/registry/Registry.h"
 #include "platform/testing/RegistrySandbox.h"
+#include "tests/support/Processes.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
@@ -28,10 +29,7 @@ private:
 };
 
 QString TestDesktopSession::tool(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+    return testsupport::toolOutput(program, arguments);
 }
 
 QString TestDesktopSession::waitForWindow(const QString& title) {

@@ -1,5 +1,6 @@
 #include "platform/registry/Registry.h"
 #include "platform/testing/RegistrySandbox.h"
+#include "tests/support/Processes.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
@@ -123,10 +124,7 @@ QProcessEnvironment TestWaylandSession::sessionEnvironment(bool withX) const {
 }
 
 QString TestWaylandSession::tool(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+    return testsupport::toolOutput(program, arguments);
 }
 
 void TestWaylandSession::pureWaylandKeepsPositions_data() {

@@ -1,3 +1,4 @@
+#include "tests/support/Processes.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
@@ -25,10 +26,7 @@ private:
 };
 
 QString TestX11HelpPopup::tool(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+    return testsupport::toolOutput(program, arguments);
 }
 
 QString TestX11HelpPopup::visiblePopup() {
