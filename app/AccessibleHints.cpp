@@ -1,6 +1,6 @@
 #include "app/AccessibleHints.h"
 
-#include "app/TApplication.h"
+#include "app/Application.h"
 #include "platform/text/DisplayText.h"
 
 #include <QWidget>
@@ -12,6 +12,6 @@ void DescribeControlsByHints(QWidget* root) {
         if (hint.isEmpty() || !control->accessibleDescription().isEmpty())
             continue;
         control->setAccessibleDescription(
-            platform::displayText(TApplication::LongHint(platform::typedText(hint))));
+            platform::displayText(Application::LongHint(platform::typedText(hint))));
     }
 }

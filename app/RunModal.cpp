@@ -1,9 +1,9 @@
 #include "app/RunModal.h"
 
+#include "app/Application.h"
 #include "app/ApplicationCursor.h"
+#include "app/ModalForm.h"
 #include "app/QuitMonitor.h"
-#include "app/TApplication.h"
-#include "app/TModalForm.h"
 #include "guard/ErrorGuard.h"
 #include "guard/MouseCapture.h"
 
@@ -26,7 +26,7 @@ QPointer<QWindow> makeTransient(QWidget* window, QWidget* interrupted) {
         return handle ? handle->transientParent() : nullptr;
     QWidget* owner = interrupted;
     if (!owner)
-        if (const TApplication* application = TApplication::instance())
+        if (const Application* application = Application::instance())
             owner = application->MainForm();
     if (owner && owner != window && owner->isVisible())
         handle->setTransientParent(owner->window()->windowHandle());
@@ -35,7 +35,7 @@ QPointer<QWindow> makeTransient(QWidget* window, QWidget* interrupted) {
 
 } // namespace
 
-TModalResult RunModal(TModalForm* window) {
+TModalResult RunModal(ModalForm* window) {
     if (!window)
         throw std::invalid_argument("RunModal needs a window");
     if (window->isVisible() || window->m_shownModally)
@@ -43,7 +43,7 @@ TModalResult RunModal(TModalForm* window) {
 
     EndMouseCapture();
 
-    QPointer<TModalForm> form(window);
+    QPointer<ModalForm> form(window);
     const Qt::WindowModality previousModality = window->windowModality();
     window->setWindowModality(Qt::ApplicationModal);
     window->m_shownModally = true;
@@ -88,7 +88,7 @@ TModalResult RunModal(TModalForm* window) {
             wokenByUs = true;
             loop.quit();
         };
-        QObject::connect(window, &TModalForm::modalResultChanged, &loop, [&](int changed) {
+        QObject::connect(window, &ModalForm::modalResultChanged, &loop, [&](int changed) {
             if (changed != mrNone)
                 wake();
         });

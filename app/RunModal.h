@@ -2,7 +2,7 @@
 
 #include "app/ModalResult.h"
 
-class TModalForm;
+class ModalForm;
 
 // Shows the window modally in a nested event loop and returns its result once it has one.
 // Meanwhile the other windows take no input but keep their look, and the application cursor
@@ -11,4 +11,4 @@ class TModalForm;
 // and so does the application's quit request (QuitMonitor). The window is hidden, not
 // destroyed, when this returns. Throws std::invalid_argument for no window and
 // std::logic_error for a window that is already visible.
-TModalResult RunModal(TModalForm* window);
+TModalResult RunModal(ModalForm* window);

@@ -2,7 +2,7 @@
 
 #include "app/ApplicationTitle.h"
 #include "app/HelpRequest.h"
-#include "app/TModalButton.h"
+#include "app/ModalButton.h"
 #include "guard/ErrorGuard.h"
 #include "platform/text/DisplayText.h"
 #include "settings/WindowFrame.h"
@@ -93,7 +93,7 @@ constexpr std::array<MessageButton, 3> s_cancelPreference{MessageButton::Cancel,
 
 TMessageForm::TMessageForm(const std::string& text, MessageKind kind, MessageButtons buttons,
                            int helpContext, QWidget* parent)
-    : TModalForm(parent)
+    : ModalForm(parent)
     , m_helpContext(helpContext) {
     static const bool announced = [] {
         QAccessible::installFactory(&accessibleAlert);
@@ -136,7 +136,7 @@ TMessageForm::TMessageForm(const std::string& text, MessageKind kind, MessageBut
     for (const ButtonEntry& entry : s_buttonEntries) {
         if (!buttons.contains(entry.button))
             continue;
-        auto* button = new TModalButton(QString::fromLatin1(entry.caption), entry.result, this);
+        auto* button = new ModalButton(QString::fromLatin1(entry.caption), entry.result, this);
         button->setObjectName(QString::fromLatin1(entry.name));
         button->setGeometry(m_layout.buttonRects.at(m_buttons.size()));
         if (entry.button == MessageButton::Help)
@@ -144,20 +144,19 @@ TMessageForm::TMessageForm(const std::string& text, MessageKind kind, MessageBut
         m_buttons.append(button);
     }
 
-    const auto buttonFor = [&](MessageButton wanted) -> TModalButton* {
+    const auto buttonFor = [&](MessageButton wanted) -> ModalButton* {
         const ButtonEntry& entry = s_buttonEntries.at(static_cast<std::size_t>(wanted));
-        return findChild<TModalButton*>(QString::fromLatin1(entry.name),
-                                        Qt::FindDirectChildrenOnly);
+        return findChild<ModalButton*>(QString::fromLatin1(entry.name), Qt::FindDirectChildrenOnly);
     };
     for (MessageButton candidate : s_defaultPreference) {
-        if (TModalButton* button = buttonFor(candidate)) {
+        if (ModalButton* button = buttonFor(candidate)) {
             button->setDefault(true);
             button->setFocus();
             break;
         }
     }
     for (MessageButton candidate : s_cancelPreference) {
-        if (TModalButton* button = buttonFor(candidate)) {
+        if (ModalButton* button = buttonFor(candidate)) {
             button->setCancel(true);
             break;
         }
@@ -183,8 +182,8 @@ void TMessageForm::centreIn(const QMargins& frame) {
 void TMessageForm::keyPressEvent(QKeyEvent* event) {
     if (!(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))) {
         const QKeySequence pressed(QKeyCombination(Qt::AltModifier, Qt::Key(event->key())));
-        QList<TModalButton*> marked;
-        for (TModalButton* button : std::as_const(m_buttons)) {
+        QList<ModalButton*> marked;
+        for (ModalButton* button : std::as_const(m_buttons)) {
             if (button->isVisible() && button->isEnabled() &&
                 QKeySequence::mnemonic(button->text()) == pressed)
                 marked.append(button);
@@ -199,7 +198,7 @@ void TMessageForm::keyPressEvent(QKeyEvent* event) {
             return;
         }
     }
-    TModalForm::keyPressEvent(event);
+    ModalForm::keyPressEvent(event);
 }
 
 void TMessageForm::requestHelp() {

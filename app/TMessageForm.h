@@ -2,17 +2,17 @@
 
 #include "app/MessageDialogTypes.h"
 #include "app/MessageLayout.h"
-#include "app/TModalForm.h"
+#include "app/ModalForm.h"
 
 #include <string>
 
-class TModalButton;
+class ModalButton;
 
 // The message dialog: an icon for its kind, the word-wrapped message and a row of buttons in
 // a fixed order, laid out in dialog units of its font; its outer rectangle, frame included, is
 // centred on the primary screen. Its parts are named "Image", "Message" and after their
 // buttons ("Yes" ... "Help").
-class TMessageForm : public TModalForm {
+class TMessageForm : public ModalForm {
     Q_OBJECT
     Q_PROPERTY(int HelpContext READ helpContext WRITE setHelpContext)
 
@@ -26,7 +26,7 @@ public:
     const MessageLayout& messageLayout() const { return m_layout; }
 
     // The buttons as they stand, left to right.
-    const QList<TModalButton*>& buttons() const { return m_buttons; }
+    const QList<ModalButton*>& buttons() const { return m_buttons; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -38,5 +38,5 @@ private:
 
     int m_helpContext = 0;
     MessageLayout m_layout;
-    QList<TModalButton*> m_buttons;
+    QList<ModalButton*> m_buttons;
 };

@@ -1,4 +1,4 @@
-#include "app/TApplication.h"
+#include "app/Application.h"
 #include "guard/ErrorGuard.h"
 #include "platform/shell/ToolkitArguments.h"
 #include "resources/ProgramIcon.h"
@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     platform::ToolkitArguments toolkit(argc, argv);
-    TApplication application(toolkit.count(), toolkit.values());
+    Application application(toolkit.count(), toolkit.values());
     // Until the main window installs the silent policy, a failure is worth a line on stderr.
     ErrorHandler::install([](std::exception_ptr error) {
         try {

@@ -1,6 +1,6 @@
-#include "help/CHelpChannel.h"
-#include "help/CHelpViewer.h"
 #include "help/HelpCall.h"
+#include "help/HelpChannel.h"
+#include "help/HelpViewer.h"
 #include "platform/session/SearchPath.h"
 #include "platform/shell/ToolkitArguments.h"
 #include "resources/ProgramIcon.h"
@@ -42,18 +42,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pictavo-help: %s\n%s", qPrintable(call.error), Usage);
 
     QString problem;
-    const QString server = CHelpChannel::serverPath(&problem);
+    const QString server = HelpChannel::serverPath(&problem);
     std::unique_ptr<QLockFile> lock;
     if (server.isEmpty()) {
         std::fprintf(stderr, "pictavo-help: %s; this request gets a viewer of its own\n",
                      qPrintable(problem));
     } else {
-        CHelpChannel::clearLockPath();
-        lock = std::make_unique<QLockFile>(CHelpChannel::lockPath());
+        HelpChannel::clearLockPath();
+        lock = std::make_unique<QLockFile>(HelpChannel::lockPath());
         // Without the lock the worst case is a second viewer, which is still better than none.
         lock->tryLock(20000);
         QString answer;
-        if (CHelpChannel::deliver(call, answer, server)) {
+        if (HelpChannel::deliver(call, answer, server)) {
             std::printf("%s\n", qPrintable(answer));
             return status;
         }
@@ -64,13 +64,13 @@ int main(int argc, char** argv) {
     QApplication app(toolkit.count(), toolkit.values());
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(ProgramIcon());
-    CHelpViewer viewer;
-    CHelpChannel channel([&viewer](const HelpCall& next) { return viewer.handle(next); });
+    HelpViewer viewer;
+    HelpChannel channel([&viewer](const HelpCall& next) { return viewer.handle(next); });
     if (!server.isEmpty()) {
         channel.listen(server);
         lock->unlock();
     }
-    QObject::connect(&viewer, &CHelpViewer::finished, &app, &QCoreApplication::quit);
+    QObject::connect(&viewer, &HelpViewer::finished, &app, &QCoreApplication::quit);
     viewer.handle(call);
     if (!viewer.isShowingAnything())
         return status;

@@ -16,7 +16,7 @@ static void loadLogo() {
 }
 
 TAboutWindow::TAboutWindow(QWidget* parent)
-    : TModalForm(parent)
+    : ModalForm(parent)
     , m_ui(std::make_unique<Ui::TAboutWindow>()) {
     loadLogo();
     m_ui->setupUi(this);
@@ -43,12 +43,12 @@ void TAboutWindow::centreIn(const QMargins& frame) {
 TAboutWindow::~TAboutWindow() = default;
 
 void TAboutWindow::showEvent(QShowEvent* event) {
-    TModalForm::showEvent(event);
+    ModalForm::showEvent(event);
     RunGuarded([this] { FormShow(); });
 }
 
 void TAboutWindow::changeEvent(QEvent* event) {
-    TModalForm::changeEvent(event);
+    ModalForm::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         RunGuarded([this] { FormActivate(); });
 }

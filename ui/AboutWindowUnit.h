@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/TModalForm.h"
+#include "app/ModalForm.h"
 
 #include <memory>
 
@@ -10,7 +10,7 @@ class TAboutWindow;
 
 // The product window of Help, About: name, version, the maker's contacts and logo. Shown
 // modally and closed only through the title bar.
-class TAboutWindow : public TModalForm {
+class TAboutWindow : public ModalForm {
     Q_OBJECT
 
 public:

@@ -1,9 +1,9 @@
 #include "ui/MainWindowUnit.h"
 
 #include "app/AccessibleHints.h"
+#include "app/Application.h"
 #include "app/HelpRequest.h"
 #include "app/RunModal.h"
-#include "app/TApplication.h"
 #include "guard/ErrorGuard.h"
 #include "index/Feedback.h"
 #include "index/StartIndexRun.h"
@@ -78,7 +78,7 @@ TMainWindow::TMainWindow(const std::vector<std::string>& arguments, QWidget* par
     menuCommand(m_ui->mnuHelp_Contents, &TMainWindow::mnuHelp_ContentsClick);
     menuCommand(m_ui->mnuHelp_WhatIsThis, &TMainWindow::mnuHelp_WhatIsThisClick);
     menuCommand(m_ui->mnuHelp_About, &TMainWindow::mnuHelp_AboutClick);
-    if (TApplication* application = TApplication::instance())
+    if (Application* application = Application::instance())
         application->WatchMenuHints(m_ui->MainMenu);
 
     m_feedback.setStatusBar(m_ui->StatusBar);
@@ -100,15 +100,15 @@ TMainWindow::~TMainWindow() {
     RunGuarded([this] { FormDestroy(); });
     if (FeedbackBackend::current() == &m_feedback)
         FeedbackBackend::install(m_previousFeedback);
-    if (TApplication* application = TApplication::instance())
+    if (Application* application = Application::instance())
         application->setOnHint({});
 }
 
 void TMainWindow::FormCreate() {
     m_initializing = true;
-    if (TApplication* application = TApplication::instance()) {
+    if (Application* application = Application::instance()) {
         application->setTitle(platform::typedText(windowTitle()));
-        application->setHelpFile(TApplication::HelpFileBesideExecutable());
+        application->setHelpFile(Application::HelpFileBesideExecutable());
         application->setOnHint([this, application] {
             m_ui->StatusBar->showMessage(platform::displayText(application->Hint()));
         });

@@ -1,6 +1,6 @@
 #include "tests/app/ModalDriver.h"
 
-#include "app/TModalForm.h"
+#include "app/ModalForm.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -35,7 +35,7 @@ void whenModal(std::function<void(QWidget*)> action, QWidget* outer) {
 }
 
 bool isAnswered(QWidget* window) {
-    const auto* form = qobject_cast<TModalForm*>(window);
+    const auto* form = qobject_cast<ModalForm*>(window);
     return !form || form->modalResult() != mrNone;
 }
 
@@ -43,7 +43,7 @@ void ensureAnswered(QWidget* window) {
     if (isAnswered(window))
         return;
     requestClose(window);
-    if (auto* form = qobject_cast<TModalForm*>(window); form && !isAnswered(form))
+    if (auto* form = qobject_cast<ModalForm*>(window); form && !isAnswered(form))
         form->setModalResult(mrCancel);
 }
 

@@ -1,16 +1,16 @@
 #pragma once
 
-#include "app/TModalButton.h"
-#include "app/TModalForm.h"
+#include "app/ModalButton.h"
+#include "app/ModalForm.h"
 
 #include <functional>
 
 // A modal window with a button that gives OK, a cancel button that gives Abort, one without a
 // result, and a close step the tests script.
-class ProbeForm : public TModalForm {
+class ProbeForm : public ModalForm {
 public:
     explicit ProbeForm(QWidget* parent = nullptr)
-        : TModalForm(parent) {
+        : ModalForm(parent) {
         abort->setCancel(true);
         resize(200, 100);
     }
@@ -20,17 +20,17 @@ public:
         return closeStep ? closeStep() : true;
     }
 
-    TModalButton* ok = button("OK", mrOk);
-    TModalButton* abort = button("Abort", mrAbort);
-    TModalButton* plain = button("Plain", mrNone);
+    ModalButton* ok = button("OK", mrOk);
+    ModalButton* abort = button("Abort", mrAbort);
+    ModalButton* plain = button("Plain", mrNone);
     std::function<bool()> closeStep;
     int closeQueries = 0;
 
 private:
-    TModalButton* button(const char* name, TModalResult result) {
-        auto* made = new TModalButton(QString::fromLatin1(name), result, this);
+    ModalButton* button(const char* name, TModalResult result) {
+        auto* made = new ModalButton(QString::fromLatin1(name), result, this);
         made->setObjectName(made->text());
-        made->move(0, 30 * int(findChildren<TModalButton*>().size() - 1));
+        made->move(0, 30 * int(findChildren<ModalButton*>().size() - 1));
         return made;
     }
 };

@@ -1,9 +1,9 @@
 #include "app/ApplicationTitle.h"
 #include "app/HelpRequest.h"
+#include "app/ModalButton.h"
 #include "app/RunModal.h"
 #include "app/ShowMessageDialog.h"
 #include "app/TMessageForm.h"
-#include "app/TModalButton.h"
 #include "tests/app/ModalDriver.h"
 #include "tests/support/Artifacts.h"
 #include "tests/support/TestEnvironment.h"
@@ -25,11 +25,11 @@ const char* const s_errorText =
 const char* const s_confirmationText = "File succesfully created. Would you like to view it now?";
 
 QStringList namesLeftToRight(const QWidget& form) {
-    QList<TModalButton*> buttons = form.findChildren<TModalButton*>();
+    QList<ModalButton*> buttons = form.findChildren<ModalButton*>();
     std::sort(buttons.begin(), buttons.end(),
               [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
     QStringList names;
-    for (const TModalButton* button : buttons)
+    for (const ModalButton* button : buttons)
         names << button->objectName() + QLatin1Char('=') + button->text();
     return names;
 }
@@ -126,7 +126,7 @@ void TestTMessageForm::defaultAndCancel() {
     QFETCH(int, escapeGives);
     TMessageForm form("Text", MessageKind::Warning, named, 0);
     QStringList defaults;
-    for (const TModalButton* button : form.buttons()) {
+    for (const ModalButton* button : form.buttons()) {
         if (button->isDefault())
             defaults << button->objectName();
     }
@@ -156,7 +156,7 @@ void TestTMessageForm::helpButtonKeepsDialogOpen() {
     int helpContext = 0;
     whenModal([&](QWidget* window) {
         helpContext = window->property("HelpContext").toInt();
-        if (auto* help = window->findChild<TModalButton*>(QStringLiteral("Help")))
+        if (auto* help = window->findChild<ModalButton*>(QStringLiteral("Help")))
             help->click();
         openAfterHelp = !isAnswered(window);
         pressKey(window, Qt::Key_Escape);
@@ -247,9 +247,9 @@ void TestTMessageForm::layout() {
         QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Image"))->geometry(),
                  QRect(margin, top, 32, 32));
     int left = (width - rowWidth) / 2;
-    const QList<TModalButton*>& buttons = form.buttons();
+    const QList<ModalButton*>& buttons = form.buttons();
     QCOMPARE(buttons.size(), named.count());
-    for (const TModalButton* button : buttons) {
+    for (const ModalButton* button : buttons) {
         QCOMPARE(button->geometry(),
                  QRect(left, blockHeight + top + pixels(10, y, 8), buttonWidth, pixels(14, y, 8)));
         left += buttonWidth + pixels(4, x, 4);

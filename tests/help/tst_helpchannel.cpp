@@ -1,4 +1,4 @@
-#include "help/CHelpChannel.h"
+#include "help/HelpChannel.h"
 #include "platform/shell/Shell.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/Unprivileged.h"
@@ -81,12 +81,12 @@ private slots:
     void socketIsTheUsersAlone();
 
 private:
-    CHelpChannel* channel(const QString& name);
+    HelpChannel* channel(const QString& name);
 
     QTemporaryDir m_dir;
     QString m_path;
     QStringList m_served;
-    std::vector<std::unique_ptr<CHelpChannel>> m_channels;
+    std::vector<std::unique_ptr<HelpChannel>> m_channels;
 };
 
 void TestHelpChannel::init() {
@@ -97,8 +97,8 @@ void TestHelpChannel::init() {
 }
 
 // A channel that answers with its name and the call's data or error.
-CHelpChannel* TestHelpChannel::channel(const QString& name) {
-    m_channels.push_back(std::make_unique<CHelpChannel>([this, name](const HelpCall& call) {
+HelpChannel* TestHelpChannel::channel(const QString& name) {
+    m_channels.push_back(std::make_unique<HelpChannel>([this, name](const HelpCall& call) {
         m_served << name;
         return name + " " + (call.error.isEmpty() ? QString::number(call.data) : call.error);
     }));

@@ -1,7 +1,7 @@
-#include "help/CHelpViewer.h"
-#include "help/THelpBrowser.h"
-#include "help/THelpPopup.h"
-#include "help/THelpWindow.h"
+#include "help/HelpBrowser.h"
+#include "help/HelpPopup.h"
+#include "help/HelpViewer.h"
+#include "help/HelpWindow.h"
 #include "platform/shell/Shell.h"
 #include "tests/support/Artifacts.h"
 #include "tests/support/TestEnvironment.h"
@@ -14,7 +14,7 @@
 
 namespace {
 
-const QByteArray HelpFile = PICTAVO_HELP_FILE;
+const QByteArray HelpFilePath = PICTAVO_HELP_FILE;
 
 HelpCall call(const QByteArray& file, quint16 command, quint32 data, qint64 madeAt = 0) {
     HelpCall result;
@@ -48,12 +48,12 @@ private slots:
     void remembersItsSize();
 
 private:
-    std::unique_ptr<CHelpViewer> m_viewer;
+    std::unique_ptr<HelpViewer> m_viewer;
     QTemporaryDir m_dir;
 };
 
 void TestHelpViewer::init() {
-    m_viewer = std::make_unique<CHelpViewer>();
+    m_viewer = std::make_unique<HelpViewer>();
     m_viewer->setPointerSource([] { return QPoint(300, 200); });
 }
 
@@ -74,14 +74,14 @@ void TestHelpViewer::routing_data() {
     if (!QFile::exists(fifo))
         QProcess::execute("mkfifo", {QString::fromLocal8Bit(fifo)});
     // clang-format off
-    QTest::newRow("contents") << HelpFile << int(HELP_CONTENTS) << 0u << "topic contents" << "window" << "Pictavo Help";
-    QTest::newRow("topic") << HelpFile << int(HELP_CONTEXT) << 1000u << "topic 1000" << "window" << "What is Pictavo?";
-    QTest::newRow("pop-up") << HelpFile << int(HELP_CONTEXTPOPUP) << 10600u << "pop-up 10600" << "popup" << "Start!";
-    QTest::newRow("pop-up, unknown topic") << HelpFile << int(HELP_CONTEXTPOPUP) << 4711u
+    QTest::newRow("contents") << HelpFilePath << int(HELP_CONTENTS) << 0u << "topic contents" << "window" << "Pictavo Help";
+    QTest::newRow("topic") << HelpFilePath << int(HELP_CONTEXT) << 1000u << "topic 1000" << "window" << "What is Pictavo?";
+    QTest::newRow("pop-up") << HelpFilePath << int(HELP_CONTEXTPOPUP) << 10600u << "pop-up 10600" << "popup" << "Start!";
+    QTest::newRow("pop-up, unknown topic") << HelpFilePath << int(HELP_CONTEXTPOPUP) << 4711u
         << "pop-up message: No help topic for this item." << "popup" << "No help topic for this item.";
-    QTest::newRow("pop-up, context 0") << HelpFile << int(HELP_CONTEXTPOPUP) << 0u
+    QTest::newRow("pop-up, context 0") << HelpFilePath << int(HELP_CONTEXTPOPUP) << 0u
         << "pop-up message: No help topic for this item." << "popup" << "No help topic for this item.";
-    QTest::newRow("topic, unknown") << HelpFile << int(HELP_CONTEXT) << 0u
+    QTest::newRow("topic, unknown") << HelpFilePath << int(HELP_CONTEXT) << 0u
         << "message: There is no help topic for this item (help context 0)." << "window" << "Help is not available";
     QTest::newRow("missing file") << missing << int(HELP_CONTEXT) << 1000u
         << "message: The help file \"" + QString::fromLocal8Bit(missing) + "\" was not found." << "window" << "Help is not available";
@@ -111,8 +111,8 @@ void TestHelpViewer::routing() {
 
 // A damaged or forged stamp must not shut out every later request.
 void TestHelpViewer::stampFromTheFuture() {
-    m_viewer->handle(call(HelpFile, HELP_CONTEXTPOPUP, 10600, qint64(1) << 62));
-    QCOMPARE(m_viewer->handle(call(HelpFile, HELP_CONTEXTPOPUP, 10000, HelpCall::now())),
+    m_viewer->handle(call(HelpFilePath, HELP_CONTEXTPOPUP, 10600, qint64(1) << 62));
+    QCOMPARE(m_viewer->handle(call(HelpFilePath, HELP_CONTEXTPOPUP, 10000, HelpCall::now())),
              "pop-up 10000");
 }
 
@@ -142,8 +142,8 @@ void TestHelpViewer::navigation() {
     QFETCH(bool, back);
     QFETCH(bool, forward);
 
-    m_viewer->handle(call(HelpFile, HELP_CONTENTS, 0));
-    THelpWindow* window = m_viewer->window();
+    m_viewer->handle(call(HelpFilePath, HELP_CONTENTS, 0));
+    HelpWindow* window = m_viewer->window();
     QVERIFY(QTest::qWaitForWindowActive(window));
     auto* browser = window->findChild<QTextBrowser*>();
     for (const QString& step : steps) {
@@ -167,7 +167,7 @@ void TestHelpViewer::topicResources_data() {
     folder.mkpath("folder.png");
     QFile large(folder.filePath("large.png"));
     if (large.open(QIODevice::WriteOnly))
-        large.resize(THelpBrowser::MaxResourceSize + 1); // sparse
+        large.resize(HelpBrowser::MaxResourceSize + 1); // sparse
     QFile::link(folder.filePath("pipe.png"), folder.filePath("link-to-pipe.png"));
     QTest::newRow("a picture") << "small.png" << true;
     QTest::newRow("a pipe would block") << "pipe.png" << false;
@@ -181,8 +181,8 @@ void TestHelpViewer::topicResources_data() {
 void TestHelpViewer::topicResources() {
     QFETCH(QString, name);
     QFETCH(bool, loaded);
-    m_viewer->handle(call(HelpFile, HELP_CONTENTS, 0));
-    auto* browser = m_viewer->window()->findChild<THelpBrowser*>("Topic");
+    m_viewer->handle(call(HelpFilePath, HELP_CONTENTS, 0));
+    auto* browser = m_viewer->window()->findChild<HelpBrowser*>("Topic");
     QVERIFY(browser);
     const QUrl url = QUrl::fromLocalFile(m_dir.filePath(name));
     QCOMPARE(!browser->loadResource(QTextDocument::ImageResource, url).isNull(), loaded);
@@ -201,8 +201,8 @@ void TestHelpViewer::popupCloses_data() {
 
 void TestHelpViewer::popupCloses() {
     QFETCH(QString, how);
-    m_viewer->handle(call(HelpFile, HELP_CONTEXTPOPUP, 10600));
-    THelpPopup* popup = m_viewer->popup();
+    m_viewer->handle(call(HelpFilePath, HELP_CONTEXTPOPUP, 10600));
+    HelpPopup* popup = m_viewer->popup();
     QVERIFY(QTest::qWaitForWindowExposed(popup));
     if (how == "click")
         QTest::mouseClick(popup, Qt::LeftButton, {}, QPoint(5, 5));
@@ -216,9 +216,9 @@ void TestHelpViewer::popupCloses() {
 // Under Wayland the pop-up is a window of its own that the compositor places; it sees no click
 // elsewhere, so the focus going elsewhere closes it.
 void TestHelpViewer::compositorPlacedPopupCloses() {
-    THelpPopup* popup = m_viewer->popup();
+    HelpPopup* popup = m_viewer->popup();
     popup->LeavePlacementToCompositor();
-    m_viewer->handle(call(HelpFile, HELP_CONTEXTPOPUP, 10600));
+    m_viewer->handle(call(HelpFilePath, HELP_CONTEXTPOPUP, 10600));
     QVERIFY(QTest::qWaitForWindowActive(popup));
     QCOMPARE(popup->windowType(), Qt::Window);
     QWidget other;
@@ -229,11 +229,11 @@ void TestHelpViewer::compositorPlacedPopupCloses() {
 }
 
 void TestHelpViewer::remembersItsSize() {
-    m_viewer->handle(call(HelpFile, HELP_CONTENTS, 0));
+    m_viewer->handle(call(HelpFilePath, HELP_CONTENTS, 0));
     m_viewer->window()->resize(431, 377);
-    m_viewer->handle(call(HelpFile, HELP_QUIT, 0));
-    m_viewer = std::make_unique<CHelpViewer>();
-    m_viewer->handle(call(HelpFile, HELP_CONTEXT, 1000));
+    m_viewer->handle(call(HelpFilePath, HELP_QUIT, 0));
+    m_viewer = std::make_unique<HelpViewer>();
+    m_viewer->handle(call(HelpFilePath, HELP_CONTEXT, 1000));
     QCOMPARE(m_viewer->window()->size(), QSize(431, 377));
 }
 

@@ -1,4 +1,4 @@
-#include "help/CHelpChannel.h"
+#include "help/HelpChannel.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/Unprivileged.h"
 
@@ -15,7 +15,7 @@
 
 namespace {
 
-const QString HelpFile = QStringLiteral(PICTAVO_HELP_FILE);
+const QString HelpFilePath = QStringLiteral(PICTAVO_HELP_FILE);
 
 void start(QProcess& process, qint64 madeAt, const QStringList& arguments) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -66,12 +66,12 @@ void TestPictavoHelp::laterRequestsReachTheViewer() {
         QVERIFY(::mkdir(taken.constData(), 0700) == 0);
         if (::chown(taken.constData(), other->pw_uid, other->pw_gid) != 0)
             QSKIP("only the superuser can make a folder of another user");
-        QVERIFY(CHelpChannel::serverPath().startsWith(temporary.path() + "/"));
+        QVERIFY(HelpChannel::serverPath().startsWith(temporary.path() + "/"));
     }
-    QVERIFY(!CHelpChannel::serverPath().isEmpty());
+    QVERIFY(!HelpChannel::serverPath().isEmpty());
     QProcess viewer;
-    start(viewer, 100, {HelpFile, "1", "1000"});
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(CHelpChannel::serverPath()), 30000);
+    start(viewer, 100, {HelpFilePath, "1", "1000"});
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(HelpChannel::serverPath()), 30000);
 
     struct Step {
         qint64 madeAt;
@@ -82,12 +82,12 @@ void TestPictavoHelp::laterRequestsReachTheViewer() {
     const QString missing = QDir::temp().filePath("no-such-folder/Pictavo.hlp");
     // clang-format off
     const Step steps[] = {
-        {200, {HelpFile, "8", "10600"}, 0, "pop-up 10600"},
-        {150, {HelpFile, "3", "0"}, 0, "ignored: a later request is shown"},
+        {200, {HelpFilePath, "8", "10600"}, 0, "pop-up 10600"},
+        {150, {HelpFilePath, "3", "0"}, 0, "ignored: a later request is shown"},
         {300, {missing, "1", "1000"}, 0, "message: The help file \"" + missing + "\" was not found."},
-        {400, {HelpFile, "1"}, 2, "message: expected a help file, a command and its data, got 2 argument(s)"},
-        {500, {HelpFile, "3", "0"}, 0, "topic contents"},
-        {600, {HelpFile, "2", "0"}, 0, "closed"},
+        {400, {HelpFilePath, "1"}, 2, "message: expected a help file, a command and its data, got 2 argument(s)"},
+        {500, {HelpFilePath, "3", "0"}, 0, "topic contents"},
+        {600, {HelpFilePath, "2", "0"}, 0, "closed"},
     };
     // clang-format on
     for (const Step& step : steps) {
@@ -99,14 +99,14 @@ void TestPictavoHelp::laterRequestsReachTheViewer() {
     }
     QVERIFY(viewer.waitForFinished(30000));
     QCOMPARE(viewer.exitCode(), 0);
-    QVERIFY(!QFile::exists(CHelpChannel::serverPath()));
+    QVERIFY(!QFile::exists(HelpChannel::serverPath()));
 }
 
 void TestPictavoHelp::twoFirstRequestsMakeOneViewer() {
     QProcess first;
     QProcess second;
-    start(first, 10, {HelpFile, "3", "0"});
-    start(second, 20, {HelpFile, "8", "10000"});
+    start(first, 10, {HelpFilePath, "3", "0"});
+    start(second, 20, {HelpFilePath, "8", "10000"});
     QTRY_VERIFY_WITH_TIMEOUT(
         first.state() == QProcess::NotRunning || second.state() == QProcess::NotRunning, 60000);
     QProcess& client = first.state() == QProcess::NotRunning ? first : second;
@@ -117,32 +117,31 @@ void TestPictavoHelp::twoFirstRequestsMakeOneViewer() {
     QCOMPARE(viewer.state(), QProcess::Running);
 
     QProcess close;
-    start(close, 30, {HelpFile, "2", "0"});
+    start(close, 30, {HelpFilePath, "2", "0"});
     QVERIFY(close.waitForFinished(60000));
     QVERIFY(viewer.waitForFinished(30000));
 }
 
 // A link at the lock would keep every start waiting for a lock that never frees.
 void TestPictavoHelp::plantedLockLinkIsRemoved() {
-    QVERIFY(
-        QFile::link(QStringLiteral("/nonexistent/pictavo-help.lock"), CHelpChannel::lockPath()));
+    QVERIFY(QFile::link(QStringLiteral("/nonexistent/pictavo-help.lock"), HelpChannel::lockPath()));
     QProcess close;
-    start(close, 10, {HelpFile, "2", "0"});
+    start(close, 10, {HelpFilePath, "2", "0"});
     QVERIFY(close.waitForFinished(60000));
     QCOMPARE(close.exitCode(), 0);
-    QVERIFY(!QFileInfo(CHelpChannel::lockPath()).isSymLink());
+    QVERIFY(!QFileInfo(HelpChannel::lockPath()).isSymLink());
 }
 
 void TestPictavoHelp::viewerLeavesTheFolderItStartedIn() {
     QTemporaryDir browsed;
     QProcess viewer;
     viewer.setWorkingDirectory(browsed.path());
-    start(viewer, 10, {HelpFile, "8", "10600"});
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(CHelpChannel::serverPath()), 30000);
+    start(viewer, 10, {HelpFilePath, "8", "10600"});
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(HelpChannel::serverPath()), 30000);
     const QString folder =
         QFileInfo(QStringLiteral("/proc/%1/cwd").arg(viewer.processId())).symLinkTarget();
     QProcess close;
-    start(close, 20, {HelpFile, "2", "0"});
+    start(close, 20, {HelpFilePath, "2", "0"});
     QVERIFY(close.waitForFinished(60000));
     QVERIFY(viewer.waitForFinished(30000));
     QCOMPARE(folder, QStringLiteral("/"));
@@ -160,7 +159,7 @@ void TestPictavoHelp::oneViewerForAnUnprivilegedUser() {
     const QByteArray root = QFile::encodeName(area.path());
     // Bounded, so that a viewer left over when the requests go astray ends by itself.
     const QByteArray viewer =
-        "timeout 30 " + QByteArray(PICTAVO_HELP_BINARY) + " '" + QFile::encodeName(HelpFile) + "' ";
+        "timeout 30 " + QByteArray(PICTAVO_HELP_BINARY) + " '" + QFile::encodeName(HelpFilePath) + "' ";
     const QByteArray answer = testsupport::runUnprivileged([&] {
         ::unsetenv("XDG_RUNTIME_DIR");
         ::unsetenv("PICTAVO_HELP_MADE_AT");

@@ -1,6 +1,6 @@
+#include "app/Application.h"
 #include "app/ApplicationTitle.h"
 #include "app/HelpRequest.h"
-#include "app/TApplication.h"
 #include "guard/ErrorGuard.h"
 #include "index/Feedback.h"
 #include "platform/drives/Paths.h"
@@ -284,7 +284,7 @@ void TestMainWindow::hints() {
     if (control.contains('|'))
         widget->setProperty("Hint", control);
     pointAt(widget);
-    QCOMPARE(text(TApplication::instance()->Hint()), hint);
+    QCOMPARE(text(Application::instance()->Hint()), hint);
     QCOMPARE(child<QStatusBar>("StatusBar")->currentMessage(), hint);
     if (sizeFields && QTest::currentDataTag() == QLatin1String("label"))
         saveGrabs(m_window.get(), "main-window-size-fields-enabled");
@@ -545,7 +545,7 @@ void TestMainWindow::aboutWindow() {
 
 int main(int argc, char** argv) {
     testsupport::TestEnvironment environment;
-    TApplication application(argc, argv);
+    Application application(argc, argv);
     TestMainWindow test;
     return QTest::qExec(&test, argc, argv);
 }

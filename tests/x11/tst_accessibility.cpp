@@ -1,7 +1,7 @@
-#include "app/TApplication.h"
+#include "app/Application.h"
 #include "app/TMessageForm.h"
-#include "help/CHelpFile.h"
-#include "help/THelpWindow.h"
+#include "help/HelpFile.h"
+#include "help/HelpWindow.h"
 #include "platform/drives/Paths.h"
 #include "platform/testing/FakeDriveTable.h"
 #include "platform/testing/RegistrySandbox.h"
@@ -190,8 +190,8 @@ private slots:
 
     // Moving through the help text's links with Tab moves its caret for a screen reader too.
     void helpLinksFollowedByTheCaret() {
-        THelpWindow window;
-        window.showTopic(std::make_shared<const CHelpFile>(CHelpFile::fromHtml(
+        HelpWindow window;
+        window.showTopic(std::make_shared<const HelpFile>(HelpFile::fromHtml(
                              "/help.hlp", "<div id=\"topic-contents\"><p>See <a "
                                           "href=\"#topic-1\">one</a> and <a "
                                           "href=\"#topic-2\">two</a>.</p></div>")),
@@ -235,7 +235,7 @@ private:
 
 int main(int argc, char** argv) {
     testsupport::TestEnvironment environment;
-    TApplication application(argc, argv);
+    Application application(argc, argv);
     TestAccessibility test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -242,7 +242,7 @@ void TestX11Windows::titlesAndCentring_data() {
 void TestX11Windows::titlesAndCentring() {
     QFETCH(MessageKind, kind);
     QFETCH(QString, title);
-    std::unique_ptr<TModalForm> form;
+    std::unique_ptr<ModalForm> form;
     if (title == "About")
         form = std::make_unique<TAboutWindow>();
     else
@@ -306,7 +306,7 @@ void TestX11Windows::accessKeys() {
         // animateClick presses a moment later.
         if (!QTest::qWaitFor([&] { return isAnswered(window); }, expected == mrNone ? 300 : 10000))
             QTest::qWait(0);
-        result = static_cast<TModalForm*>(window)->modalResult();
+        result = static_cast<ModalForm*>(window)->modalResult();
         ensureAnswered(window);
     });
     ShowMessageDialog("Text", MessageKind::Warning, buttons, 0);

@@ -1,5 +1,5 @@
+#include "app/Application.h"
 #include "app/ShowMessageDialog.h"
-#include "app/TApplication.h"
 #include "guard/ErrorGuard.h"
 #include "platform/testing/RegistrySandbox.h"
 #include "settings/TPersWindow.h"
@@ -15,7 +15,7 @@
 
 // The way out of the program: every way of ending it runs the same exit sequence. Each case
 // runs in a child process of this test, since ending the event loop cannot be undone.
-class TestTApplication : public QObject {
+class TestApplication : public QObject {
     Q_OBJECT
 
 private slots:
@@ -57,7 +57,7 @@ private:
 };
 
 int runScenario(const QString& how, int argc, char** argv) {
-    TApplication application(argc, argv);
+    Application application(argc, argv);
     ErrorHandler::install([](std::exception_ptr) {});
     auto* window = new ProbeWindow(how == "FormDestroy fails");
     application.setMainForm(window);
@@ -79,14 +79,14 @@ int runScenario(const QString& how, int argc, char** argv) {
 
 } // namespace
 
-void TestTApplication::exitSequence_data() {
+void TestApplication::exitSequence_data() {
     QTest::addColumn<QString>("how");
     for (const char* how : {"close", "SIGTERM", "SIGHUP", "SIGINT", "SIGTERM during a dialog",
                             "FormDestroy fails", "an unguarded error, then close"})
         QTest::newRow(how) << QString::fromLatin1(how);
 }
 
-void TestTApplication::exitSequence() {
+void TestApplication::exitSequence() {
     QFETCH(QString, how);
     platform::RegistrySandbox registry;
     QProcess child;
@@ -105,8 +105,8 @@ int main(int argc, char** argv) {
         return runScenario(QString::fromLocal8Bit(argv[2]), argc, argv);
     testsupport::TestEnvironment environment;
     QApplication application(argc, argv);
-    TestTApplication test;
+    TestApplication test;
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_tapplication.moc"
+#include "tst_application.moc"

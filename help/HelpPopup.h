@@ -7,11 +7,11 @@ class QTimer;
 
 // A topic's text in a small frameless window at the pointer; a click anywhere, a key or the
 // loss of the focus closes it.
-class THelpPopup : public QFrame {
+class HelpPopup : public QFrame {
     Q_OBJECT
 
 public:
-    explicit THelpPopup(QWidget* parent = nullptr);
+    explicit HelpPopup(QWidget* parent = nullptr);
 
     // Replaces the text and shows the pop-up near `pointer`, inside that screen.
     void showAt(const QPoint& pointer, const QString& html);

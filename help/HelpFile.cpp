@@ -1,4 +1,4 @@
-#include "help/CHelpFile.h"
+#include "help/HelpFile.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -44,8 +44,8 @@ qsizetype elementEnd(const QString& html, const QString& name, qsizetype start) 
 
 } // namespace
 
-CHelpFile CHelpFile::load(const QByteArray& hostPath) {
-    CHelpFile file;
+HelpFile HelpFile::load(const QByteArray& hostPath) {
+    HelpFile file;
     file.m_path = hostPath;
     const std::filesystem::path path(hostPath.toStdString());
     std::error_code failure;
@@ -88,8 +88,8 @@ CHelpFile CHelpFile::load(const QByteArray& hostPath) {
     return fromHtml(hostPath, decoder.decode(bytes));
 }
 
-CHelpFile CHelpFile::fromHtml(const QByteArray& hostPath, const QString& html) {
-    CHelpFile file;
+HelpFile HelpFile::fromHtml(const QByteArray& hostPath, const QString& html) {
+    HelpFile file;
     file.m_path = hostPath;
     static const QRegularExpression title(QStringLiteral("<title>(.*?)</title>"),
                                           QRegularExpression::CaseInsensitiveOption |
@@ -124,11 +124,11 @@ CHelpFile CHelpFile::fromHtml(const QByteArray& hostPath, const QString& html) {
     return file;
 }
 
-QString CHelpFile::displayPath() const {
+QString HelpFile::displayPath() const {
     return QFile::decodeName(m_path);
 }
 
-QStringList CHelpFile::linkedKeys(const QString& key) const {
+QStringList HelpFile::linkedKeys(const QString& key) const {
     static const QRegularExpression link(QStringLiteral("href\\s*=\\s*[\"']#topic-([^\"']+)[\"']"),
                                          QRegularExpression::CaseInsensitiveOption);
     QStringList keys;

@@ -1,32 +1,32 @@
-#include "app/TModalForm.h"
+#include "app/ModalForm.h"
 
+#include "app/ModalButton.h"
 #include "app/QuitMonitor.h"
-#include "app/TModalButton.h"
 
 #include <QCloseEvent>
 #include <QHideEvent>
 
-TModalForm::TModalForm(QWidget* parent)
+ModalForm::ModalForm(QWidget* parent)
     : QDialog(parent) {}
 
-void TModalForm::setModalResult(TModalResult result) {
+void ModalForm::setModalResult(TModalResult result) {
     if (result == m_modalResult)
         return;
     m_modalResult = result;
     emit modalResultChanged(result);
 }
 
-bool TModalForm::closeQuery() {
+bool ModalForm::closeQuery() {
     return true;
 }
 
-void TModalForm::done(int code) {
+void ModalForm::done(int code) {
     setModalResult(code == QDialog::Accepted ? mrOk : mrCancel);
 }
 
-void TModalForm::reject() {
-    const QList<TModalButton*> buttons = findChildren<TModalButton*>();
-    for (TModalButton* button : buttons) {
+void ModalForm::reject() {
+    const QList<ModalButton*> buttons = findChildren<ModalButton*>();
+    for (ModalButton* button : buttons) {
         if (button->isCancel() && button->isVisible() && button->isEnabled()) {
             button->click();
             return;
@@ -34,7 +34,7 @@ void TModalForm::reject() {
     }
 }
 
-void TModalForm::closeEvent(QCloseEvent* event) {
+void ModalForm::closeEvent(QCloseEvent* event) {
     if (!m_shownModally) {
         event->accept();
         return;
@@ -48,7 +48,7 @@ void TModalForm::closeEvent(QCloseEvent* event) {
         event->ignore();
 }
 
-void TModalForm::hideEvent(QHideEvent* event) {
+void ModalForm::hideEvent(QHideEvent* event) {
     // Hidden by someone else while the loop runs: nobody could answer it any more, and the
     // other windows would stay disabled.
     if (m_shownModally && !event->spontaneous() && m_modalResult == mrNone)

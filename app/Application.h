@@ -13,16 +13,16 @@ class TerminationSignals;
 // hint with the idle processing that keeps it on the control under the pointer, help for the
 // control or menu item in question, the backstop of the silent error policy, and the run from
 // the main window's showing to the end of the exit sequence.
-class TApplication : public QApplication {
+class Application : public QApplication {
     Q_OBJECT
 
 public:
     using HintHandler = std::function<void()>;
 
-    TApplication(int& argc, char** argv);
-    ~TApplication() override;
+    Application(int& argc, char** argv);
+    ~Application() override;
 
-    static TApplication* instance();
+    static Application* instance();
 
     // Also the caption of message dialogs of the custom kind.
     std::string Title() const;

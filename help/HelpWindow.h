@@ -1,6 +1,6 @@
 #pragma once
 
-#include "help/CHelpFile.h"
+#include "help/HelpFile.h"
 
 #include <QMainWindow>
 
@@ -8,21 +8,21 @@
 #include <vector>
 
 namespace Ui {
-class THelpWindow;
+class HelpWindow;
 }
 
 // The help window: one topic at a time as rich text, links between topics, Back and Forward
 // through the topics seen, the contents one click away; it reopens at the size it had.
-class THelpWindow : public QMainWindow {
+class HelpWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit THelpWindow(QWidget* parent = nullptr);
-    ~THelpWindow() override;
+    explicit HelpWindow(QWidget* parent = nullptr);
+    ~HelpWindow() override;
 
     // Shows a topic of the file, or the reason it cannot, as a new step in the history;
     // false when it showed a reason.
-    bool showTopic(std::shared_ptr<const CHelpFile> file, const QString& key,
+    bool showTopic(std::shared_ptr<const HelpFile> file, const QString& key,
                    const QString& missingText = QString());
     // Shows a message that belongs to no topic (the viewer cannot use its request).
     void showMessage(const QString& text);
@@ -39,7 +39,7 @@ protected:
 
 private:
     struct Page {
-        std::shared_ptr<const CHelpFile> file;
+        std::shared_ptr<const HelpFile> file;
         QString key;     // empty for a message
         QString message; // the reason a topic cannot be shown
     };
@@ -51,7 +51,7 @@ private:
     void goTo(int position);
     void followLink(const QUrl& link);
 
-    std::unique_ptr<Ui::THelpWindow> m_ui;
+    std::unique_ptr<Ui::HelpWindow> m_ui;
     std::vector<Page> m_history;
     int m_position = -1;
 };

@@ -1,13 +1,13 @@
-#include "help/THelpBrowser.h"
+#include "help/HelpBrowser.h"
 
 #include <QAccessible>
 #include <QDir>
 #include <QFileInfo>
 
-THelpBrowser::THelpBrowser(QWidget* parent)
+HelpBrowser::HelpBrowser(QWidget* parent)
     : QTextBrowser(parent) {}
 
-QVariant THelpBrowser::loadResource(int type, const QUrl& name) {
+QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
     // Resources compiled into the program are memory, and a data: URL is the document's own.
     if (name.scheme() == QLatin1String("qrc") || name.scheme() == QLatin1String("data"))
         return QTextBrowser::loadResource(type, name);
@@ -26,7 +26,7 @@ QVariant THelpBrowser::loadResource(int type, const QUrl& name) {
     return QTextBrowser::loadResource(type, name);
 }
 
-bool THelpBrowser::focusNextPrevChild(bool next) {
+bool HelpBrowser::focusNextPrevChild(bool next) {
     const QTextCursor before = textCursor();
     const bool handled = QTextBrowser::focusNextPrevChild(next);
     const QTextCursor after = textCursor();

@@ -8,13 +8,13 @@
 // A help file read into memory: its topics (elements with id="topic-KEY", KEY a help context
 // or "contents"), their titles and the file's style sheet. A file that cannot be used leaves
 // the object without topics and with the reason in error().
-class CHelpFile {
+class HelpFile {
 public:
     // Larger files are refused rather than read: a help file is a few dozen kilobytes.
     static constexpr qint64 MaxSize = 8 * 1024 * 1024;
 
-    static CHelpFile load(const QByteArray& hostPath);
-    static CHelpFile fromHtml(const QByteArray& hostPath, const QString& html);
+    static HelpFile load(const QByteArray& hostPath);
+    static HelpFile fromHtml(const QByteArray& hostPath, const QString& html);
 
     const QByteArray& path() const { return m_path; }
     QString displayPath() const;

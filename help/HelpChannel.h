@@ -12,7 +12,7 @@ class QLocalSocket;
 
 // The one viewer of a user session: the running viewer listens on a local socket in the
 // user's runtime folder; a later pictavo-help hands its request over and prints the answer.
-class CHelpChannel : public QObject {
+class HelpChannel : public QObject {
     Q_OBJECT
 
 public:
@@ -32,7 +32,7 @@ public:
     // no viewer answers there. Needs no event loop.
     static bool deliver(const HelpCall& call, QString& answer, const QString& path = serverPath());
 
-    explicit CHelpChannel(Handler handler, QObject* parent = nullptr);
+    explicit HelpChannel(Handler handler, QObject* parent = nullptr);
     // Takes over `path`, also from a viewer that ended without removing it; false, leaving
     // it alone, while a viewer still takes connections there.
     bool listen(const QString& path = serverPath());

@@ -9,25 +9,25 @@
 #include <functional>
 #include <memory>
 
-class THelpPopup;
-class THelpWindow;
+class HelpPopup;
+class HelpWindow;
 
 // Carries out help requests in one viewer: topics in the help window, pop-ups at the pointer,
 // the viewer's own message for whatever cannot be shown. Tells when nothing of it is left on
 // screen.
-class CHelpViewer : public QObject {
+class HelpViewer : public QObject {
     Q_OBJECT
 
 public:
-    CHelpViewer();
-    ~CHelpViewer() override;
+    HelpViewer();
+    ~HelpViewer() override;
 
     // What became of the call, in a few words for whoever delivered it.
     QString handle(const HelpCall& call);
 
     // Created on first use.
-    THelpWindow* window();
-    THelpPopup* popup();
+    HelpWindow* window();
+    HelpPopup* popup();
     bool isShowingAnything() const;
 
     // Where pop-ups go; the pointer unless a test decides.
@@ -40,8 +40,8 @@ private:
     void showWindow();
     void checkFinished();
 
-    std::unique_ptr<THelpWindow> m_window;
-    std::unique_ptr<THelpPopup> m_popup;
+    std::unique_ptr<HelpWindow> m_window;
+    std::unique_ptr<HelpPopup> m_popup;
     std::function<QPoint()> m_pointer;
     qint64 m_lastMadeAt = 0;
 };

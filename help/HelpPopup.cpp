@@ -1,4 +1,4 @@
-#include "help/THelpPopup.h"
+#include "help/HelpPopup.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -22,24 +22,24 @@ constexpr int TakeInputTries = 3000;
 // A screen reader reads the pop-up as a tool tip, its text as the name.
 class AccessibleHelpPopup : public QAccessibleWidget {
 public:
-    explicit AccessibleHelpPopup(THelpPopup* popup)
+    explicit AccessibleHelpPopup(HelpPopup* popup)
         : QAccessibleWidget(popup, QAccessible::ToolTip) {}
 
     QString text(QAccessible::Text kind) const override {
         if (kind == QAccessible::Name)
-            return static_cast<const THelpPopup*>(widget())->text();
+            return static_cast<const HelpPopup*>(widget())->text();
         return QAccessibleWidget::text(kind);
     }
 };
 
 QAccessibleInterface* accessibleHelpPopup(const QString& className, QObject* object) {
-    if (className == QLatin1String("THelpPopup") && object && object->isWidgetType())
-        return new AccessibleHelpPopup(static_cast<THelpPopup*>(object));
+    if (className == QLatin1String("HelpPopup") && object && object->isWidgetType())
+        return new AccessibleHelpPopup(static_cast<HelpPopup*>(object));
     return nullptr;
 }
 } // namespace
 
-THelpPopup::THelpPopup(QWidget* parent)
+HelpPopup::HelpPopup(QWidget* parent)
     // A tool tip, not a pop-up: assistive technology leaves pop-up windows out of the
     // program's tree, so it would never hear the text. The grabs below close it as a pop-up
     // closes.
@@ -65,26 +65,26 @@ THelpPopup::THelpPopup(QWidget* parent)
     layout->setContentsMargins(10, 8, 10, 8);
     layout->addWidget(m_text);
     m_takeInput->setInterval(TakeInputInterval);
-    connect(m_takeInput, &QTimer::timeout, this, &THelpPopup::TakeInput);
+    connect(m_takeInput, &QTimer::timeout, this, &HelpPopup::TakeInput);
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         LeavePlacementToCompositor();
 }
 
-void THelpPopup::LeavePlacementToCompositor() {
+void HelpPopup::LeavePlacementToCompositor() {
     m_compositorPlaced = true;
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     // Such a window system grants no grabs: one try, not minutes of them.
     m_takeInput->setSingleShot(true);
 }
 
-void THelpPopup::changeEvent(QEvent* event) {
+void HelpPopup::changeEvent(QEvent* event) {
     QFrame::changeEvent(event);
     if (m_compositorPlaced && event->type() == QEvent::ActivationChange && isVisible() &&
         !isActiveWindow())
         close();
 }
 
-void THelpPopup::showAt(const QPoint& pointer, const QString& html) {
+void HelpPopup::showAt(const QPoint& pointer, const QString& html) {
     // A heading sized for the window would crowd the small pop-up; a label cannot restyle it.
     static const QRegularExpression heading(QStringLiteral("<h[1-3][^>]*>(.*?)</h[1-3]>"),
                                             QRegularExpression::CaseInsensitiveOption |
@@ -110,21 +110,21 @@ void THelpPopup::showAt(const QPoint& pointer, const QString& html) {
     activateWindow();
 }
 
-QString THelpPopup::text() const {
+QString HelpPopup::text() const {
     QTextDocument document;
     document.setHtml(m_text->text());
     return document.toPlainText().trimmed();
 }
 
-void THelpPopup::mousePressEvent(QMouseEvent*) {
+void HelpPopup::mousePressEvent(QMouseEvent*) {
     close();
 }
 
-void THelpPopup::keyPressEvent(QKeyEvent*) {
+void HelpPopup::keyPressEvent(QKeyEvent*) {
     close();
 }
 
-void THelpPopup::showEvent(QShowEvent* event) {
+void HelpPopup::showEvent(QShowEvent* event) {
     QFrame::showEvent(event);
     // The toolkit grabs once as the pop-up opens, and fails while another program holds the
     // grabs, as the menu whose item the pop-up explains does. The pop-up would then miss every
@@ -133,7 +133,7 @@ void THelpPopup::showEvent(QShowEvent* event) {
     m_takeInput->start();
 }
 
-void THelpPopup::TakeInput() {
+void HelpPopup::TakeInput() {
     QWindow* handle = windowHandle();
     const bool taken =
         handle && handle->setKeyboardGrabEnabled(true) && handle->setMouseGrabEnabled(true);
@@ -141,7 +141,7 @@ void THelpPopup::TakeInput() {
         m_takeInput->stop();
 }
 
-void THelpPopup::hideEvent(QHideEvent* event) {
+void HelpPopup::hideEvent(QHideEvent* event) {
     m_takeInput->stop();
     QFrame::hideEvent(event);
     emit hidden();

@@ -1,7 +1,7 @@
-#include "help/THelpWindow.h"
+#include "help/HelpWindow.h"
 
 #include "settings/TRegIniFile.h"
-#include "ui_THelpWindow.h"
+#include "ui_HelpWindow.h"
 
 #include <QDesktopServices>
 #include <QHideEvent>
@@ -28,9 +28,9 @@ const QString FallbackStyle = QStringLiteral("body { margin: 8px; } h1 { font-si
 
 } // namespace
 
-THelpWindow::THelpWindow(QWidget* parent)
+HelpWindow::HelpWindow(QWidget* parent)
     : QMainWindow(parent)
-    , m_ui(std::make_unique<Ui::THelpWindow>()) {
+    , m_ui(std::make_unique<Ui::HelpWindow>()) {
     m_ui->setupUi(this);
     restoreSize();
 
@@ -53,7 +53,7 @@ THelpWindow::THelpWindow(QWidget* parent)
     });
     connect(m_ui->actBack, &QAction::triggered, this, [this] { goTo(m_position - 1); });
     connect(m_ui->actForward, &QAction::triggered, this, [this] { goTo(m_position + 1); });
-    connect(m_ui->Topic, &QTextBrowser::anchorClicked, this, &THelpWindow::followLink);
+    connect(m_ui->Topic, &QTextBrowser::anchorClicked, this, &HelpWindow::followLink);
     m_ui->Topic->document()->setDocumentMargin(12);
     // A caret that moves with the links and selects text lets a screen reader follow along.
     m_ui->Topic->setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
@@ -61,10 +61,10 @@ THelpWindow::THelpWindow(QWidget* parent)
     display();
 }
 
-THelpWindow::~THelpWindow() = default;
+HelpWindow::~HelpWindow() = default;
 
-bool THelpWindow::showTopic(std::shared_ptr<const CHelpFile> file, const QString& key,
-                            const QString& missingText) {
+bool HelpWindow::showTopic(std::shared_ptr<const HelpFile> file, const QString& key,
+                           const QString& missingText) {
     Page page{file, key, QString()};
     if (!file || !file->isValid())
         page.message = file ? file->error() : QString();
@@ -81,23 +81,23 @@ bool THelpWindow::showTopic(std::shared_ptr<const CHelpFile> file, const QString
     return found;
 }
 
-void THelpWindow::showMessage(const QString& text) {
+void HelpWindow::showMessage(const QString& text) {
     push(Page{nullptr, QString(), text});
 }
 
-QString THelpWindow::currentKey() const {
+QString HelpWindow::currentKey() const {
     return m_position >= 0 ? m_history[m_position].key : QString();
 }
 
-QString THelpWindow::currentMessage() const {
+QString HelpWindow::currentMessage() const {
     return m_position >= 0 ? m_history[m_position].message : QString();
 }
 
-QString THelpWindow::currentText() const {
+QString HelpWindow::currentText() const {
     return m_ui->Topic->toPlainText();
 }
 
-void THelpWindow::hideEvent(QHideEvent* event) {
+void HelpWindow::hideEvent(QHideEvent* event) {
     QMainWindow::hideEvent(event);
     if (event->spontaneous())
         return;
@@ -105,7 +105,7 @@ void THelpWindow::hideEvent(QHideEvent* event) {
     emit hidden();
 }
 
-void THelpWindow::restoreSize() {
+void HelpWindow::restoreSize() {
     try {
         TRegIniFile store(SettingsPath);
         const int width =
@@ -119,7 +119,7 @@ void THelpWindow::restoreSize() {
     }
 }
 
-void THelpWindow::saveSize() {
+void HelpWindow::saveSize() {
     const QSize size = (isMaximized() || isFullScreen()) && normalGeometry().isValid()
                            ? normalGeometry().size()
                            : this->size();
@@ -132,7 +132,7 @@ void THelpWindow::saveSize() {
     }
 }
 
-void THelpWindow::push(Page page) {
+void HelpWindow::push(Page page) {
     // Showing the page that is already on screen adds no step Back would have to undo.
     if (m_position >= 0) {
         const Page& current = m_history[m_position];
@@ -149,17 +149,16 @@ void THelpWindow::push(Page page) {
     display();
 }
 
-void THelpWindow::goTo(int position) {
+void HelpWindow::goTo(int position) {
     if (position < 0 || position >= static_cast<int>(m_history.size()))
         return;
     m_position = position;
     display();
 }
 
-void THelpWindow::display() {
+void HelpWindow::display() {
     const Page* page = m_position >= 0 ? &m_history[m_position] : nullptr;
-    const CHelpFile* file =
-        page && page->file && page->file->isValid() ? page->file.get() : nullptr;
+    const HelpFile* file = page && page->file && page->file->isValid() ? page->file.get() : nullptr;
     const bool hasContents = file && file->contains(QStringLiteral("contents"));
     QString title = file && !file->title().isEmpty() ? file->title() : DefaultTitle;
     QString html;
@@ -183,7 +182,7 @@ void THelpWindow::display() {
     m_ui->actForward->setEnabled(m_position + 1 < static_cast<int>(m_history.size()));
 }
 
-void THelpWindow::followLink(const QUrl& link) {
+void HelpWindow::followLink(const QUrl& link) {
     if (link.scheme().isEmpty() && link.path().isEmpty() &&
         link.fragment().startsWith(TopicPrefix)) {
         if (m_position >= 0)

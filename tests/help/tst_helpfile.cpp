@@ -1,4 +1,4 @@
-#include "help/CHelpFile.h"
+#include "help/HelpFile.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QCoreApplication>
@@ -8,7 +8,7 @@
 
 // The help file as shipped answers every request the program can make and holds no dead link;
 // the reader finds topics by their id however the markup around them is nested.
-class TestCHelpFile : public QObject {
+class TestHelpFile : public QObject {
     Q_OBJECT
 
 private slots:
@@ -21,15 +21,15 @@ private slots:
     void loadsANameThatIsNotUtf8();
 
 private:
-    CHelpFile m_shipped;
+    HelpFile m_shipped;
 };
 
-void TestCHelpFile::initTestCase() {
-    m_shipped = CHelpFile::load(PICTAVO_HELP_FILE);
+void TestHelpFile::initTestCase() {
+    m_shipped = HelpFile::load(PICTAVO_HELP_FILE);
     QVERIFY2(m_shipped.isValid(), qPrintable(m_shipped.error()));
 }
 
-void TestCHelpFile::programTopicExists_data() {
+void TestHelpFile::programTopicExists_data() {
     QTest::addColumn<QString>("key");
     QTest::addColumn<bool>("popup");
     // The Help menu's two requests, then the help contexts of the main window's controls.
@@ -39,7 +39,7 @@ void TestCHelpFile::programTopicExists_data() {
         QTest::newRow(qPrintable(QString::number(context))) << QString::number(context) << true;
 }
 
-void TestCHelpFile::programTopicExists() {
+void TestHelpFile::programTopicExists() {
     QFETCH(QString, key);
     QFETCH(bool, popup);
     QVERIFY(m_shipped.contains(key));
@@ -49,7 +49,7 @@ void TestCHelpFile::programTopicExists() {
         QCOMPARE(m_shipped.linkedKeys(key), QStringList());
 }
 
-void TestCHelpFile::everyLinkResolvesAndEveryTopicIsReachable() {
+void TestHelpFile::everyLinkResolvesAndEveryTopicIsReachable() {
     QSet<QString> reached{"contents"};
     QStringList queue{"contents"};
     while (!queue.isEmpty()) {
@@ -66,7 +66,7 @@ void TestCHelpFile::everyLinkResolvesAndEveryTopicIsReachable() {
         QVERIFY2(reached.contains(key), qPrintable("no link leads to " + key));
 }
 
-void TestCHelpFile::findsTopics_data() {
+void TestHelpFile::findsTopics_data() {
     QTest::addColumn<QString>("html");
     QTest::addColumn<QStringList>("keys");
     QTest::addColumn<QString>("firstTopic");
@@ -88,18 +88,18 @@ void TestCHelpFile::findsTopics_data() {
     // clang-format on
 }
 
-void TestCHelpFile::findsTopics() {
+void TestHelpFile::findsTopics() {
     QFETCH(QString, html);
     QFETCH(QStringList, keys);
     QFETCH(QString, firstTopic);
-    const CHelpFile file = CHelpFile::fromHtml("x.hlp", html);
+    const HelpFile file = HelpFile::fromHtml("x.hlp", html);
     QCOMPARE(file.keys(), keys);
     QCOMPARE(file.isValid(), !keys.isEmpty());
     if (!keys.isEmpty())
         QCOMPARE(file.topicHtml(keys.first()), firstTopic);
 }
 
-void TestCHelpFile::loadsANameThatIsNotUtf8() {
+void TestHelpFile::loadsANameThatIsNotUtf8() {
     QTemporaryDir dir;
     const QByteArray path = QFile::encodeName(dir.path()) + "/Hilfe-\xe9.hlp";
     {
@@ -107,11 +107,11 @@ void TestCHelpFile::loadsANameThatIsNotUtf8() {
         out << "<div id=\"topic-contents\"><h1>\xc3\x9c"
                "bersicht</h1></div>";
     }
-    const CHelpFile file = CHelpFile::load(path);
+    const HelpFile file = HelpFile::load(path);
     QVERIFY2(file.isValid(), qPrintable(file.error()));
     QCOMPARE(file.topicTitle("contents"), QString::fromUtf8("\xc3\x9c"
                                                             "bersicht"));
 }
 
-PICTAVO_TEST_MAIN(TestCHelpFile, QCoreApplication)
-#include "tst_chelpfile.moc"
+PICTAVO_TEST_MAIN(TestHelpFile, QCoreApplication)
+#include "tst_helpfile.moc"

@@ -1,8 +1,8 @@
-#include "help/CHelpViewer.h"
+#include "help/HelpViewer.h"
 
-#include "help/CHelpFile.h"
-#include "help/THelpPopup.h"
-#include "help/THelpWindow.h"
+#include "help/HelpFile.h"
+#include "help/HelpPopup.h"
+#include "help/HelpWindow.h"
 #include "platform/shell/Shell.h"
 
 #include <QCursor>
@@ -12,12 +12,12 @@ namespace {
 const QString NoPopupTopic = QStringLiteral("No help topic for this item.");
 } // namespace
 
-CHelpViewer::CHelpViewer()
+HelpViewer::HelpViewer()
     : m_pointer([] { return QCursor::pos(); }) {}
 
-CHelpViewer::~CHelpViewer() = default;
+HelpViewer::~HelpViewer() = default;
 
-QString CHelpViewer::handle(const HelpCall& call) {
+QString HelpViewer::handle(const HelpCall& call) {
     // Requests started one right after the other may reach the viewer in the opposite order;
     // one made before the request already shown is out of date and would cover it.
     // A stamp from the future, damaged or forged, would shut out every later request.
@@ -42,7 +42,7 @@ QString CHelpViewer::handle(const HelpCall& call) {
         return QStringLiteral("closed");
     }
 
-    auto file = std::make_shared<const CHelpFile>(CHelpFile::load(call.file));
+    auto file = std::make_shared<const HelpFile>(HelpFile::load(call.file));
     const QString key =
         call.command == HELP_CONTENTS ? QStringLiteral("contents") : QString::number(call.data);
     if (call.command == HELP_CONTEXTPOPUP) {
@@ -62,27 +62,27 @@ QString CHelpViewer::handle(const HelpCall& call) {
                  : QStringLiteral("message: ") + window()->currentMessage();
 }
 
-THelpWindow* CHelpViewer::window() {
+HelpWindow* HelpViewer::window() {
     if (!m_window) {
-        m_window = std::make_unique<THelpWindow>();
-        connect(m_window.get(), &THelpWindow::hidden, this, &CHelpViewer::checkFinished);
+        m_window = std::make_unique<HelpWindow>();
+        connect(m_window.get(), &HelpWindow::hidden, this, &HelpViewer::checkFinished);
     }
     return m_window.get();
 }
 
-THelpPopup* CHelpViewer::popup() {
+HelpPopup* HelpViewer::popup() {
     if (!m_popup) {
-        m_popup = std::make_unique<THelpPopup>();
-        connect(m_popup.get(), &THelpPopup::hidden, this, &CHelpViewer::checkFinished);
+        m_popup = std::make_unique<HelpPopup>();
+        connect(m_popup.get(), &HelpPopup::hidden, this, &HelpViewer::checkFinished);
     }
     return m_popup.get();
 }
 
-bool CHelpViewer::isShowingAnything() const {
+bool HelpViewer::isShowingAnything() const {
     return (m_window && m_window->isVisible()) || (m_popup && m_popup->isVisible());
 }
 
-void CHelpViewer::showWindow() {
+void HelpViewer::showWindow() {
     if (m_popup)
         m_popup->close();
     m_window->showNormal();
@@ -90,7 +90,7 @@ void CHelpViewer::showWindow() {
     m_window->activateWindow();
 }
 
-void CHelpViewer::checkFinished() {
+void HelpViewer::checkFinished() {
     // Later, so that a pop-up closing because the window opens does not end the viewer.
     QTimer::singleShot(0, this, [this] {
         if (!isShowingAnything())

@@ -1,4 +1,4 @@
-#include "help/CHelpChannel.h"
+#include "help/HelpChannel.h"
 
 #include "platform/session/SessionSocket.h"
 
@@ -48,7 +48,7 @@ bool takeFrame(QByteArray& buffer, QByteArray& payload, bool& damaged) {
 
 } // namespace
 
-QString CHelpChannel::serverPath(QString* problem) {
+QString HelpChannel::serverPath(QString* problem) {
     std::string why;
     const std::string path = platform::sessionSocketPath("pictavo-help", why);
     if (problem)
@@ -56,12 +56,12 @@ QString CHelpChannel::serverPath(QString* problem) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
-QString CHelpChannel::lockPath() {
+QString HelpChannel::lockPath() {
     const QString server = serverPath();
     return server.isEmpty() ? QString() : server + QStringLiteral(".lock");
 }
 
-void CHelpChannel::clearLockPath() {
+void HelpChannel::clearLockPath() {
     const QString path = lockPath();
     const QFileInfo lock(path);
     if (path.isEmpty() || !(lock.isSymLink() || (lock.exists() && !lock.isFile())))
@@ -70,7 +70,7 @@ void CHelpChannel::clearLockPath() {
         QDir().rmdir(path);
 }
 
-bool CHelpChannel::deliver(const HelpCall& call, QString& answer, const QString& path) {
+bool HelpChannel::deliver(const HelpCall& call, QString& answer, const QString& path) {
     QLocalSocket socket;
     socket.connectToServer(path);
     if (!socket.waitForConnected(ConnectTimeout))
@@ -90,7 +90,7 @@ bool CHelpChannel::deliver(const HelpCall& call, QString& answer, const QString&
     return true;
 }
 
-CHelpChannel::CHelpChannel(Handler handler, QObject* parent)
+HelpChannel::HelpChannel(Handler handler, QObject* parent)
     : QObject(parent)
     , m_handler(std::move(handler))
     , m_server(new QLocalServer(this)) {
@@ -104,7 +104,7 @@ CHelpChannel::CHelpChannel(Handler handler, QObject* parent)
     });
 }
 
-bool CHelpChannel::listen(const QString& path) {
+bool HelpChannel::listen(const QString& path) {
     // A viewer that is slow to answer, or stuck, still takes connections; removing its socket
     // would leave two viewers and neither reachable by all requests. Only a socket that
     // refuses, left by a viewer that ended, is taken over.
@@ -119,7 +119,7 @@ bool CHelpChannel::listen(const QString& path) {
     return m_server->listen(path);
 }
 
-void CHelpChannel::read(QLocalSocket* socket) {
+void HelpChannel::read(QLocalSocket* socket) {
     QByteArray buffer = socket->property("buffer").toByteArray() + socket->readAll();
     QByteArray payload;
     bool damaged = false;

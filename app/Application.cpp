@@ -1,4 +1,4 @@
-#include "app/TApplication.h"
+#include "app/Application.h"
 
 #include "app/ApplicationTitle.h"
 #include "app/ControlLookup.h"
@@ -39,7 +39,7 @@ const QWidget* menuOwnerWindow(const QWidget* menu) {
 
 } // namespace
 
-TApplication::TApplication(int& argc, char** argv)
+Application::Application(int& argc, char** argv)
     : QApplication(argc, argv) {
     // The main window posts the quit request itself when it is closed.
     setQuitOnLastWindowClosed(false);
@@ -47,7 +47,7 @@ TApplication::TApplication(int& argc, char** argv)
     QuitMonitor::current();
 
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
-            &TApplication::Idle);
+            &Application::Idle);
 
     HelpRequestHandler::install([this](quint16 command, quint32 data) {
         if (m_helpFile.empty())
@@ -56,30 +56,30 @@ TApplication::TApplication(int& argc, char** argv)
     });
 
     m_terminationSignals = new TerminationSignals(this);
-    connect(m_terminationSignals, &TerminationSignals::received, this, &TApplication::EndSession);
+    connect(m_terminationSignals, &TerminationSignals::received, this, &Application::EndSession);
     // The session manager asks whether we object to the session ending: we do not, and the
     // settings are saved at once, since nothing guarantees another event after this one.
     connect(this, &QGuiApplication::commitDataRequest, this,
             [this](QSessionManager&) { EndSession(); });
 }
 
-TApplication::~TApplication() {
+Application::~Application() {
     HelpRequestHandler::install({});
 }
 
-TApplication* TApplication::instance() {
-    return qobject_cast<TApplication*>(QCoreApplication::instance());
+Application* Application::instance() {
+    return qobject_cast<Application*>(QCoreApplication::instance());
 }
 
-std::string TApplication::Title() const {
+std::string Application::Title() const {
     return platform::typedText(ApplicationTitle());
 }
 
-void TApplication::setTitle(const std::string& title) {
+void Application::setTitle(const std::string& title) {
     SetApplicationTitle(platform::displayText(title));
 }
 
-std::string TApplication::HelpFileBesideExecutable() {
+std::string Application::HelpFileBesideExecutable() {
     std::string executable;
     if (platform::toDrivePath(platform::host::executablePath(), executable) != 0)
         executable.clear();
@@ -89,7 +89,7 @@ std::string TApplication::HelpFileBesideExecutable() {
     return folder + "Pictavo.hlp";
 }
 
-void TApplication::setMainForm(QWidget* form) {
+void Application::setMainForm(QWidget* form) {
     if (m_mainForm)
         m_mainForm->removeEventFilter(this);
     m_mainForm = form;
@@ -97,7 +97,7 @@ void TApplication::setMainForm(QWidget* form) {
         m_mainForm->installEventFilter(this);
 }
 
-void TApplication::SetApplicationHint(const std::string& hint) {
+void Application::SetApplicationHint(const std::string& hint) {
     if (hint == m_hint)
         return;
     m_hint = hint;
@@ -105,7 +105,7 @@ void TApplication::SetApplicationHint(const std::string& hint) {
         RunGuarded(m_onHint);
 }
 
-int TApplication::Run() {
+int Application::Run() {
     if (m_mainForm && !QuitMonitor::terminated()) {
         m_mainForm->show();
         exec();
@@ -117,17 +117,17 @@ int TApplication::Run() {
     return 0;
 }
 
-void TApplication::PostQuitRequest() {
+void Application::PostQuitRequest() {
     if (QCoreApplication* application = QCoreApplication::instance())
         QCoreApplication::postEvent(application, new QEvent(QEvent::Quit));
 }
 
-void TApplication::EndSession() {
+void Application::EndSession() {
     QuitMonitor::markTerminated();
     QCoreApplication::exit(0);
 }
 
-void TApplication::Idle() {
+void Application::Idle() {
     // While a menu or a drop-down list is open, the highlighted item's hint is in force.
     if (activePopupWidget())
         return;
@@ -137,7 +137,7 @@ void TApplication::Idle() {
     });
 }
 
-void TApplication::WatchMenuHints(QMenuBar* menuBar) {
+void Application::WatchMenuHints(QMenuBar* menuBar) {
     const auto showItemHint = [this](QAction* action) {
         SetApplicationHint(LongHint(platform::typedText(action->property("Hint").toString())));
     };
@@ -149,17 +149,17 @@ void TApplication::WatchMenuHints(QMenuBar* menuBar) {
     }
 }
 
-std::string TApplication::LongHint(const std::string& hint) {
+std::string Application::LongHint(const std::string& hint) {
     const auto bar = hint.find('|');
     return bar == std::string::npos ? hint : hint.substr(bar + 1);
 }
 
-void TApplication::RequestContextHelp(const QWidget* window, int helpContext) {
+void Application::RequestContextHelp(const QWidget* window, int helpContext) {
     const bool popUp = window && window->windowFlags().testFlag(Qt::WindowContextHelpButtonHint);
     RequestHelp(popUp ? HELP_CONTEXTPOPUP : HELP_CONTEXT, static_cast<quint32>(helpContext));
 }
 
-bool TApplication::HelpForKey(QObject* receiver) {
+bool Application::HelpForKey(QObject* receiver) {
     if (isMenuWidget(receiver)) {
         auto* menuWidget = static_cast<QWidget*>(receiver);
         const QAction* item = nullptr;
@@ -181,7 +181,7 @@ bool TApplication::HelpForKey(QObject* receiver) {
     return true;
 }
 
-bool TApplication::eventFilter(QObject* watched, QEvent* event) {
+bool Application::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::Close:
         // The window stays on screen until the loop takes the request; nothing is saved yet.
@@ -229,7 +229,7 @@ bool TApplication::eventFilter(QObject* watched, QEvent* event) {
     return QApplication::eventFilter(watched, event);
 }
 
-bool TApplication::notify(QObject* receiver, QEvent* event) {
+bool Application::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {

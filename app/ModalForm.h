@@ -8,13 +8,13 @@ class QCloseEvent;
 class QHideEvent;
 
 // A window that RunModal shows: it carries the result that ends its modal loop, turns a close
-// request into Cancel, and lets Escape press its cancel button (see TModalButton).
-class TModalForm : public QDialog {
+// request into Cancel, and lets Escape press its cancel button (see ModalButton).
+class ModalForm : public QDialog {
     Q_OBJECT
     Q_PROPERTY(int ModalResult READ modalResult WRITE setModalResult NOTIFY modalResultChanged)
 
 public:
-    explicit TModalForm(QWidget* parent = nullptr);
+    explicit ModalForm(QWidget* parent = nullptr);
 
     TModalResult modalResult() const { return m_modalResult; }
     void setModalResult(TModalResult result);
@@ -42,7 +42,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    friend TModalResult RunModal(TModalForm* window);
+    friend TModalResult RunModal(ModalForm* window);
 
     TModalResult m_modalResult = mrNone;
     bool m_shownModally = false;

@@ -4,16 +4,16 @@
 
 #include <QPushButton>
 
-// A push button that ends its modal window (TModalForm) with its ModalResult when pressed,
+// A push button that ends its modal window (ModalForm) with its ModalResult when pressed,
 // unless that is mrNone; with Cancel set, Escape in the window presses it.
-class TModalButton : public QPushButton {
+class ModalButton : public QPushButton {
     Q_OBJECT
     Q_PROPERTY(int ModalResult READ modalResult WRITE setModalResult)
     Q_PROPERTY(bool Cancel READ isCancel WRITE setCancel)
 
 public:
-    explicit TModalButton(QWidget* parent = nullptr);
-    TModalButton(const QString& text, TModalResult result, QWidget* parent = nullptr);
+    explicit ModalButton(QWidget* parent = nullptr);
+    ModalButton(const QString& text, TModalResult result, QWidget* parent = nullptr);
 
     TModalResult modalResult() const { return m_modalResult; }
     void setModalResult(TModalResult result) { m_modalResult = result; }
