@@ -158,8 +158,8 @@ void TestPictavoHelp::oneViewerForAnUnprivilegedUser() {
     QVERIFY(QDir(area.path()).mkdir("runtime-nobody")); // the superuser's
     const QByteArray root = QFile::encodeName(area.path());
     // Bounded, so that a viewer left over when the requests go astray ends by itself.
-    const QByteArray viewer =
-        "timeout 30 " + QByteArray(PICTAVO_HELP_BINARY) + " '" + QFile::encodeName(HelpFilePath) + "' ";
+    const QByteArray viewer = "timeout 30 " + QByteArray(PICTAVO_HELP_BINARY) + " '" +
+                              QFile::encodeName(HelpFilePath) + "' ";
     const QByteArray answer = testsupport::runUnprivileged([&] {
         ::unsetenv("XDG_RUNTIME_DIR");
         ::unsetenv("PICTAVO_HELP_MADE_AT");
