@@ -207,13 +207,21 @@ int enterError(int err, const std::string& hostPath) {
     }
 }
 
+// The directory state, locked and ready, beside the drive table it is read against.
+struct LockedState {
+    const std::vector<Drive> drives = DriveReading::drives();
+    DirectoryState& s = state();
+    std::lock_guard<std::mutex> lock{s.mutex};
+
+    LockedState() { ensureInitialized(s, drives); }
+};
+
 } // namespace
 
 int resolveDrivePath(std::string_view path, std::string& absolute) {
-    const std::vector<Drive> drives = DriveReading::drives();
-    DirectoryState& s = state();
-    std::lock_guard lock(s.mutex);
-    ensureInitialized(s, drives);
+    LockedState locked;
+    DirectoryState& s = locked.s;
+    const std::vector<Drive>& drives = locked.drives;
     std::string result;
     if (const int error = resolveLocked(s, drives, path, result))
         return error;
@@ -222,10 +230,9 @@ int resolveDrivePath(std::string_view path, std::string& absolute) {
 }
 
 int toHostPath(std::string_view drivePath, std::string& hostPath) {
-    const std::vector<Drive> drives = DriveReading::drives();
-    DirectoryState& s = state();
-    std::lock_guard lock(s.mutex);
-    ensureInitialized(s, drives);
+    LockedState locked;
+    DirectoryState& s = locked.s;
+    const std::vector<Drive>& drives = locked.drives;
     std::string absolute, result;
     if (const int error = hostPathLocked(s, drives, drivePath, absolute, result))
         return error;
@@ -243,10 +250,9 @@ int toDrivePath(std::string_view hostPath, std::string& drivePath) {
     if (const int error = host::realPath(given, resolved))
         return error;
 
-    const std::vector<Drive> drives = DriveReading::drives();
-    DirectoryState& s = state();
-    std::lock_guard lock(s.mutex);
-    ensureInitialized(s, drives);
+    LockedState locked;
+    DirectoryState& s = locked.s;
+    const std::vector<Drive>& drives = locked.drives;
     std::string result;
     if (!host::hasParentStep(hostPath)) {
         const std::string base = given.front() == '/' ? "/" : host::workingDirectory();
@@ -262,20 +268,17 @@ int toDrivePath(std::string_view hostPath, std::string& drivePath) {
 }
 
 std::string getCurrentDirectory() {
-    const std::vector<Drive> drives = DriveReading::drives();
-    DirectoryState& s = state();
-    std::lock_guard lock(s.mutex);
-    ensureInitialized(s, drives);
+    LockedState locked;
+    DirectoryState& s = locked.s;
     return s.current;
 }
 
 int setCurrentDirectory(std::string_view path) {
     if (const int fault = injectedFault(Operation::SetCurrentDirectory))
         return fault;
-    const std::vector<Drive> drives = DriveReading::drives();
-    DirectoryState& s = state();
-    std::lock_guard lock(s.mutex);
-    ensureInitialized(s, drives);
+    LockedState locked;
+    DirectoryState& s = locked.s;
+    const std::vector<Drive>& drives = locked.drives;
     std::string absolute, hostPath;
     if (const int error = hostPathLocked(s, drives, path, absolute, hostPath))
         return error;
@@ -287,10 +290,9 @@ int setCurrentDirectory(std::string_view path) {
 }
 
 int findDirectory(std::string_view path, std::string& absolute) {
-    const std::vector<Drive> drives = DriveReading::drives();
-    DirectoryState& s = state();
-    std::lock_guard lock(s.mutex);
-    ensureInitialized(s, drives);
+    LockedState locked;
+    DirectoryState& s = locked.s;
+    const std::vector<Drive>& drives = locked.drives;
     std::string resolved, hostPath;
     if (const int error = hostPathLocked(s, drives, path, resolved, hostPath))
         return error;
