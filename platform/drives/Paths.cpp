@@ -268,9 +268,7 @@ int toDrivePath(std::string_view hostPath, std::string& drivePath) {
 }
 
 std::string getCurrentDirectory() {
-    LockedState locked;
-    DirectoryState& s = locked.s;
-    return s.current;
+    return LockedState().s.current;
 }
 
 int setCurrentDirectory(std::string_view path) {

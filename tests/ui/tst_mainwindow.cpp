@@ -70,7 +70,6 @@ private slots:
     void startUp();
     void argumentNotUtf8();
     void nameNotUtf8ShownAlike();
-    void firstStartInACaseTwin();
     void hints_data();
     void hints();
     void statusTextStaysUntilTheHintChanges();
@@ -101,8 +100,8 @@ private:
 };
 
 void TestMainWindow::initTestCase() {
-    for (const char* folder : {"c/Pics", "c/Other", "d/Sub", "c/12:30", "c/Photos: Summer",
-                               "c/Photos/Summer", "c/Twins/raw", "c/Twins/Raw"})
+    for (const char* folder :
+         {"c/Pics", "c/Other", "d/Sub", "c/12:30", "c/Photos: Summer", "c/Photos/Summer"})
         QVERIFY(QDir(m_root.path()).mkpath(folder));
     QImage(4, 4, QImage::Format_RGB32).save(m_root.filePath("c/Pics/a.jpg"), "JPEG");
     QFile note(m_root.filePath("c/Pics/at 12:30.txt"));
@@ -212,14 +211,6 @@ void TestMainWindow::startUp() {
         QCOMPARE(ApplicationTitle(), QStringLiteral("Zelmar Pictavo"));
         saveGrabs(m_window.get(), "main-window-first-start");
     }
-}
-
-// Started in one case twin with the other as argument, before any setting exists: the
-// argument is another folder.
-void TestMainWindow::firstStartInACaseTwin() {
-    QCOMPARE(platform::setCurrentDirectory("C:\\Twins\\raw"), 0);
-    open({m_root.filePath("c/Twins/Raw").toStdString()});
-    QCOMPARE(child<TDirectoryListBox>("Directory")->Directory(), "C:\\Twins\\Raw");
 }
 
 // The argument's bytes reach the list, the settings and the page unchanged.
