@@ -5,13 +5,13 @@
 
 #include <QWidget>
 
-void DescribeControlsByHints(QWidget* root) {
+void describeControlsByHints(QWidget* root) {
     const QList<QWidget*> controls = root->findChildren<QWidget*>();
     for (QWidget* control : controls) {
         const QString hint = control->property("Hint").toString();
         if (hint.isEmpty() || !control->accessibleDescription().isEmpty())
             continue;
         control->setAccessibleDescription(
-            platform::displayText(Application::LongHint(platform::typedText(hint))));
+            platform::displayText(Application::longHint(platform::typedText(hint))));
     }
 }

@@ -4,4 +4,4 @@ class QWidget;
 
 // Gives every control below root whose "Hint" the status bar shows that hint as its accessible
 // description, so a screen reader says what a sighted user reads under the pointer.
-void DescribeControlsByHints(QWidget* root);
+void describeControlsByHints(QWidget* root);

@@ -47,7 +47,7 @@ Application::Application(int& argc, char** argv)
     QuitMonitor::current();
 
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
-            &Application::Idle);
+            &Application::idle);
 
     HelpRequestHandler::install([this](quint16 command, quint32 data) {
         if (m_helpFile.empty())
@@ -56,11 +56,11 @@ Application::Application(int& argc, char** argv)
     });
 
     m_terminationSignals = new TerminationSignals(this);
-    connect(m_terminationSignals, &TerminationSignals::received, this, &Application::EndSession);
+    connect(m_terminationSignals, &TerminationSignals::received, this, &Application::endSession);
     // The session manager asks whether we object to the session ending: we do not, and the
     // settings are saved at once, since nothing guarantees another event after this one.
     connect(this, &QGuiApplication::commitDataRequest, this,
-            [this](QSessionManager&) { EndSession(); });
+            [this](QSessionManager&) { endSession(); });
 }
 
 Application::~Application() {
@@ -71,15 +71,15 @@ Application* Application::instance() {
     return qobject_cast<Application*>(QCoreApplication::instance());
 }
 
-std::string Application::Title() const {
-    return platform::typedText(ApplicationTitle());
+std::string Application::title() const {
+    return platform::typedText(applicationTitle());
 }
 
 void Application::setTitle(const std::string& title) {
-    SetApplicationTitle(platform::displayText(title));
+    setApplicationTitle(platform::displayText(title));
 }
 
-std::string Application::HelpFileBesideExecutable() {
+std::string Application::helpFileBesideExecutable() {
     std::string executable;
     if (platform::toDrivePath(platform::host::executablePath(), executable) != 0)
         executable.clear();
@@ -102,7 +102,7 @@ void Application::SetApplicationHint(const std::string& hint) {
         return;
     m_hint = hint;
     if (m_onHint)
-        RunGuarded(m_onHint);
+        runGuarded(m_onHint);
 }
 
 int Application::Run() {
@@ -117,29 +117,29 @@ int Application::Run() {
     return 0;
 }
 
-void Application::PostQuitRequest() {
+void Application::postQuitRequest() {
     if (QCoreApplication* application = QCoreApplication::instance())
         QCoreApplication::postEvent(application, new QEvent(QEvent::Quit));
 }
 
-void Application::EndSession() {
+void Application::endSession() {
     QuitMonitor::markTerminated();
     QCoreApplication::exit(0);
 }
 
-void Application::Idle() {
+void Application::idle() {
     // While a menu or a drop-down list is open, the highlighted item's hint is in force.
     if (activePopupWidget())
         return;
-    RunGuarded([this] {
+    runGuarded([this] {
         SetApplicationHint(
-            LongHint(controllookup::effectiveHint(controllookup::controlAt(QCursor::pos()))));
+            longHint(controllookup::effectiveHint(controllookup::controlAt(QCursor::pos()))));
     });
 }
 
-void Application::WatchMenuHints(QMenuBar* menuBar) {
+void Application::watchMenuHints(QMenuBar* menuBar) {
     const auto showItemHint = [this](QAction* action) {
-        SetApplicationHint(LongHint(platform::typedText(action->property("Hint").toString())));
+        SetApplicationHint(longHint(platform::typedText(action->property("Hint").toString())));
     };
     connect(menuBar, &QMenuBar::hovered, this, showItemHint);
     const QList<QMenu*> menus = menuBar->findChildren<QMenu*>();
@@ -149,17 +149,17 @@ void Application::WatchMenuHints(QMenuBar* menuBar) {
     }
 }
 
-std::string Application::LongHint(const std::string& hint) {
+std::string Application::longHint(const std::string& hint) {
     const auto bar = hint.find('|');
     return bar == std::string::npos ? hint : hint.substr(bar + 1);
 }
 
-void Application::RequestContextHelp(const QWidget* window, int helpContext) {
+void Application::requestContextHelp(const QWidget* window, int helpContext) {
     const bool popUp = window && window->windowFlags().testFlag(Qt::WindowContextHelpButtonHint);
     RequestHelp(popUp ? HELP_CONTEXTPOPUP : HELP_CONTEXT, static_cast<quint32>(helpContext));
 }
 
-bool Application::HelpForKey(QObject* receiver) {
+bool Application::helpForKey(QObject* receiver) {
     if (isMenuWidget(receiver)) {
         auto* menuWidget = static_cast<QWidget*>(receiver);
         const QAction* item = nullptr;
@@ -169,7 +169,7 @@ bool Application::HelpForKey(QObject* receiver) {
             item = static_cast<QMenuBar*>(menuWidget)->activeAction();
         if (!item)
             return false;
-        RequestContextHelp(menuOwnerWindow(menuWidget),
+        requestContextHelp(menuOwnerWindow(menuWidget),
                            controllookup::menuItemHelpContext(menuWidget, item));
         return true;
     }
@@ -177,7 +177,7 @@ bool Application::HelpForKey(QObject* receiver) {
     if (!control)
         return false;
     if (const int context = controllookup::effectiveHelpContext(control))
-        RequestContextHelp(control->window(), context);
+        requestContextHelp(control->window(), context);
     return true;
 }
 
@@ -187,7 +187,7 @@ bool Application::eventFilter(QObject* watched, QEvent* event) {
         // The window stays on screen until the loop takes the request; nothing is saved yet.
         if (watched == m_mainForm && !QuitMonitor::terminated()) {
             event->ignore();
-            PostQuitRequest();
+            postQuitRequest();
             return true;
         }
         break;
@@ -202,7 +202,7 @@ bool Application::eventFilter(QObject* watched, QEvent* event) {
         }
         if (key->modifiers() == Qt::NoModifier) {
             bool handled = false;
-            RunGuarded([&] { handled = HelpForKey(watched); });
+            runGuarded([&] { handled = helpForKey(watched); });
             return handled;
         }
         break;
@@ -213,10 +213,10 @@ bool Application::eventFilter(QObject* watched, QEvent* event) {
         return true;
     case QEvent::WhatsThis: {
         const auto* help = static_cast<QHelpEvent*>(event);
-        RunGuarded([&] {
+        runGuarded([&] {
             const QWidget* control = controllookup::controlAt(help->globalPos());
             if (const int context = controllookup::effectiveHelpContext(control))
-                RequestContextHelp(control->window(), context);
+                requestContextHelp(control->window(), context);
         });
         // Taken here, so it travels no further out; the mode ends once the click is over.
         event->accept();
@@ -233,7 +233,7 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
-        HandleError(std::current_exception());
+        handleError(std::current_exception());
         return false;
     }
 }

@@ -25,7 +25,7 @@ public:
     static Application* instance();
 
     // Also the caption of message dialogs of the custom kind.
-    std::string Title() const;
+    std::string title() const;
     void setTitle(const std::string& title);
 
     // A drive path; empty until the main window sets it. Help requests need it.
@@ -33,7 +33,7 @@ public:
     void setHelpFile(const std::string& helpFile) { m_helpFile = helpFile; }
 
     // The running executable's folder followed by "Pictavo.hlp", as a drive path.
-    static std::string HelpFileBesideExecutable();
+    static std::string helpFileBesideExecutable();
 
     const std::string& Hint() const { return m_hint; }
     // Stores a different hint and calls the hint handler; an equal one changes nothing.
@@ -42,7 +42,7 @@ public:
 
     // The window that Run shows and, once the loop has ended, hides and destroys. Closing it
     // by any means asks nothing and posts the quit request.
-    QWidget* MainForm() const { return m_mainForm; }
+    QWidget* mainForm() const { return m_mainForm; }
     void setMainForm(QWidget* form);
 
     // Shows the main form, runs the event loop until the quit request, then runs the exit
@@ -50,20 +50,20 @@ public:
     int Run();
 
     // The quit request: the main loop ends when it takes it, not before.
-    static void PostQuitRequest();
+    static void postQuitRequest();
     // A session that ends, or a termination signal: the loops end at once and the exit
     // sequence follows.
-    void EndSession();
+    void endSession();
 
     // Once each time the event queue has been emptied.
-    void Idle();
+    void idle();
 
     // Sets the hint of the highlighted menu item while a menu of the bar is open, and the
     // empty hint when it closes.
-    void WatchMenuHints(QMenuBar* menuBar);
+    void watchMenuHints(QMenuBar* menuBar);
 
     // Everything after the first "|"; the whole hint without one.
-    static std::string LongHint(const std::string& hint);
+    static std::string longHint(const std::string& hint);
 
     bool notify(QObject* receiver, QEvent* event) override;
 
@@ -72,8 +72,8 @@ protected:
 
 private:
     // Help for the control, or for the highlighted item of a menu, that F1 was pressed in.
-    bool HelpForKey(QObject* receiver);
-    static void RequestContextHelp(const QWidget* window, int helpContext);
+    bool helpForKey(QObject* receiver);
+    static void requestContextHelp(const QWidget* window, int helpContext);
 
     std::string m_helpFile;
     std::string m_hint;

@@ -7,10 +7,10 @@ QString& title() {
 }
 } // namespace
 
-QString ApplicationTitle() {
+QString applicationTitle() {
     return title();
 }
 
-void SetApplicationTitle(const QString& newTitle) {
+void setApplicationTitle(const QString& newTitle) {
     title() = newTitle;
 }

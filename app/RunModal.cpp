@@ -27,7 +27,7 @@ QPointer<QWindow> makeTransient(QWidget* window, QWidget* interrupted) {
     QWidget* owner = interrupted;
     if (!owner)
         if (const Application* application = Application::instance())
-            owner = application->MainForm();
+            owner = application->mainForm();
     if (owner && owner != window && owner->isVisible())
         handle->setTransientParent(owner->window()->windowHandle());
     return nullptr;
@@ -41,7 +41,7 @@ TModalResult RunModal(ModalForm* window) {
     if (window->isVisible() || window->m_shownModally)
         throw std::logic_error("Cannot make a visible window modal");
 
-    EndMouseCapture();
+    endMouseCapture();
 
     QPointer<ModalForm> form(window);
     const Qt::WindowModality previousModality = window->windowModality();
@@ -106,7 +106,7 @@ TModalResult RunModal(ModalForm* window) {
             if (form->modalResult() != mrNone) {
                 // A close step that fails counts as finished: the window still closes, so a
                 // faulty handler cannot lock the user out of the whole program.
-                RunGuarded([&] {
+                runGuarded([&] {
                     if (!form->closeQuery())
                         form->setModalResult(mrNone);
                 });

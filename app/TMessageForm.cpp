@@ -61,7 +61,7 @@ QString captionFor(MessageKind kind) {
     case MessageKind::Custom:
         break;
     }
-    return ApplicationTitle();
+    return applicationTitle();
 }
 
 bool iconFor(MessageKind kind, QStyle::StandardPixmap& icon) {
@@ -202,5 +202,5 @@ void TMessageForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TMessageForm::requestHelp() {
-    RunGuarded([this] { RequestHelp(HELP_CONTEXT, static_cast<quint32>(m_helpContext)); });
+    runGuarded([this] { RequestHelp(HELP_CONTEXT, static_cast<quint32>(m_helpContext)); });
 }

@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     });
     application.setTitle("Zelmar Pictavo");
     // Without it the platform's default icon stays.
-    if (const QIcon icon = ProgramIcon(); !icon.isNull())
+    if (const QIcon icon = programIcon(); !icon.isNull())
         application.setWindowIcon(icon);
     // The toolkit has taken its own options out of argv by now; the rest are host paths.
     const std::vector<std::string> arguments(toolkit.values() + 1,

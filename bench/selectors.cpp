@@ -117,14 +117,14 @@ int main(int argc, char** argv) {
     TDirectoryListBox list;
     TDriveComboBox drives;
     // As the main window keeps them in step.
-    list.OnChange = [&](QObject*) { drives.SetDrive(list.Drive()); };
+    list.OnChange = [&](QObject*) { drives.setDrive(list.Drive()); };
     list.resize(301, 165);
     list.show();
     drives.show();
 
     if (oneClick) {
         list.SetDirectory("E:\\small");
-        list.SetItemIndex(list.Count() - 1); // "inner"
+        list.setItemIndex(list.Count() - 1); // "inner"
         mark("one-click-begins\n");
         list.OpenSelected(); // what a double-click runs
         mark("one-click-ends\n");

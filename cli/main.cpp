@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
                                       "' cannot be expressed as a drive path.");
         else if (error != 0)
             feedback.showErrorMessage("'" + *line.directory +
-                                      "' cannot be indexed: " + EInOutError::MessageFor(error));
+                                      "' cannot be indexed: " + EInOutError::messageFor(error));
         else
             StartIndexRun(request);
     } catch (const std::exception& error) {

@@ -17,9 +17,9 @@ ErrorHandler::Function ErrorHandler::current() {
     return installedHandler();
 }
 
-void HandleError(std::exception_ptr error) noexcept {
+void handleError(std::exception_ptr error) noexcept {
     try {
-        EndMouseCapture();
+        endMouseCapture();
         // A copy, so a handler that installs another one does not destroy itself mid-call.
         const ErrorHandler::Function handler = installedHandler();
         if (handler)

@@ -17,17 +17,17 @@ public:
 
 // Ends any mouse capture and hands the error to the application's error handler. Whatever the
 // handler itself raises is dropped: nothing may leave here.
-void HandleError(std::exception_ptr error) noexcept;
+void handleError(std::exception_ptr error) noexcept;
 
 // Runs a handler so that nothing it raises reaches the toolkit. The rest of the handler after
 // the failure is skipped; what it had changed stays changed. True when it finished.
 template <typename Handler>
-bool RunGuarded(Handler&& handler) noexcept {
+bool runGuarded(Handler&& handler) noexcept {
     try {
         std::forward<Handler>(handler)();
         return true;
     } catch (...) {
-        HandleError(std::current_exception());
+        handleError(std::current_exception());
         return false;
     }
 }

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QWidget>
 
-void EndMouseCapture() {
+void endMouseCapture() {
     // A pop-up that refuses to close stays the active one; stop there instead of spinning.
     QWidget* previous = nullptr;
     while (QWidget* popup = QApplication::activePopupWidget()) {

@@ -65,12 +65,12 @@ HelpPopup::HelpPopup(QWidget* parent)
     layout->setContentsMargins(10, 8, 10, 8);
     layout->addWidget(m_text);
     m_takeInput->setInterval(TakeInputInterval);
-    connect(m_takeInput, &QTimer::timeout, this, &HelpPopup::TakeInput);
+    connect(m_takeInput, &QTimer::timeout, this, &HelpPopup::takeInput);
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
-        LeavePlacementToCompositor();
+        leavePlacementToCompositor();
 }
 
-void HelpPopup::LeavePlacementToCompositor() {
+void HelpPopup::leavePlacementToCompositor() {
     m_compositorPlaced = true;
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     // Such a window system grants no grabs: one try, not minutes of them.
@@ -133,7 +133,7 @@ void HelpPopup::showEvent(QShowEvent* event) {
     m_takeInput->start();
 }
 
-void HelpPopup::TakeInput() {
+void HelpPopup::takeInput() {
     QWindow* handle = windowHandle();
     const bool taken =
         handle && handle->setKeyboardGrabEnabled(true) && handle->setMouseGrabEnabled(true);

@@ -21,7 +21,7 @@ public:
     // the control's, the pop-up is a small window of its own that the compositor places. It
     // cannot see clicks elsewhere there, so it closes when it loses the focus. The constructor
     // calls it on such a window system.
-    void LeavePlacementToCompositor();
+    void leavePlacementToCompositor();
 
 signals:
     void hidden();
@@ -36,7 +36,7 @@ protected:
 private:
     // Takes the pointer and the keyboard, so that a click or key anywhere reaches the pop-up;
     // stops trying once it has them.
-    void TakeInput();
+    void takeInput();
 
     QLabel* m_text;
     QTimer* m_takeInput;

@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     platform::ToolkitArguments toolkit(argc, argv);
     QApplication app(toolkit.count(), toolkit.values());
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(ProgramIcon());
+    QApplication::setWindowIcon(programIcon());
     HelpViewer viewer;
     HelpChannel channel([&viewer](const HelpCall& next) { return viewer.handle(next); });
     if (!server.isEmpty()) {

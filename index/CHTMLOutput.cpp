@@ -30,7 +30,7 @@ void appendCell(std::string& out, std::string_view name, int& column, std::strin
                 std::string_view imageTail) {
     if (column == 1)
         out.append(kRowStart).append(lineBreak);
-    const std::string_view alt = FileNameWithoutExtensionView(name);
+    const std::string_view alt = fileNameWithoutExtensionView(name);
     // Nearly every name needs no escaping: one look at its bytes settles all three uses.
     out.append(kCaptionStart);
     if (pagetext::isPlain(name)) {

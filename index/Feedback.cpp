@@ -33,10 +33,10 @@ void notifyPageWritten(const std::string& path) {
 }
 
 std::string FileNameWithoutExtension(const std::string& fileName) {
-    return std::string(FileNameWithoutExtensionView(fileName));
+    return std::string(fileNameWithoutExtensionView(fileName));
 }
 
-std::string_view FileNameWithoutExtensionView(std::string_view fileName) {
+std::string_view fileNameWithoutExtensionView(std::string_view fileName) {
     // One pass from the end: a page names every picture once, and names end in their
     // extension.
     std::size_t dot = std::string_view::npos;

@@ -15,4 +15,4 @@ void notifyPageWritten(const std::string& path);
 // "a.b.gif" -> "a.b", "C:\x\PIC.JPG" -> "C:\x\PIC", ".gif" -> "".
 std::string FileNameWithoutExtension(const std::string& fileName);
 // The same as a view into fileName (always a prefix of it).
-std::string_view FileNameWithoutExtensionView(std::string_view fileName);
+std::string_view fileNameWithoutExtensionView(std::string_view fileName);

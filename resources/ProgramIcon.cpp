@@ -7,7 +7,7 @@ static void initIconResource() {
     Q_INIT_RESOURCE(icon);
 }
 
-QIcon ProgramIcon() {
+QIcon programIcon() {
     initIconResource();
     QIcon icon;
     for (const char* size : {"16", "32"}) {

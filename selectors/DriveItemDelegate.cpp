@@ -16,7 +16,7 @@ void DriveItemDelegate::paintItem(QPainter& painter, const QRect& rect, const QS
     if (image && !image->isNull()) {
         // The rectangle's bottom is exclusive here, as the images' placement is defined.
         const int bottom = rect.top() + rect.height();
-        DrawSelectorImage(painter, rect.left() + 2, (rect.top() + bottom - image->height()) / 2,
+        drawSelectorImage(painter, rect.left() + 2, (rect.top() + bottom - image->height()) / 2,
                           *image);
         width = image->width();
     }

@@ -24,7 +24,7 @@ void FolderItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const QPixmap& image = m_list->m_images[static_cast<std::size_t>(item.image)];
     if (!image.isNull()) {
         const int bottom = rect.top() + rect.height(); // exclusive, as the placement is defined
-        DrawSelectorImage(*painter, rect.left() + offset,
+        drawSelectorImage(*painter, rect.left() + offset,
                           (rect.top() + bottom - image.height()) / 2, image);
         width = image.width();
     }

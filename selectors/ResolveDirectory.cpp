@@ -28,7 +28,7 @@ std::string joined(const std::string& directory, const std::string& name) {
 
 } // namespace
 
-std::string ResolveDirectory(const std::string& value) {
+std::string resolveDirectory(const std::string& value) {
     std::string exact;
     if (isAbsolute(value) && platform::findDirectory(value, exact) == 0)
         return exact;

@@ -10,4 +10,4 @@
 // starts a path on drive X, and a last component that names an existing file or holds '*' or
 // '?' is dropped. Raises EInOutError when a part cannot be entered. Nothing is entered:
 // the process's current directory stays as it is, even when it has gone.
-std::string ResolveDirectory(const std::string& value);
+std::string resolveDirectory(const std::string& value);

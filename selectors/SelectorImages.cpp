@@ -11,7 +11,7 @@ static void initSelectorResources() {
     Q_INIT_RESOURCE(selectors);
 }
 
-QPixmap LoadSelectorImage(const QString& name) {
+QPixmap loadSelectorImage(const QString& name) {
     initSelectorResources();
     const QImage image(QStringLiteral(":/selectors/%1.xpm").arg(name));
     if (image.isNull())
@@ -23,7 +23,7 @@ QPixmap LoadSelectorImage(const QString& name) {
     return pixmap;
 }
 
-void DrawSelectorImage(QPainter& painter, int x, int y, const QPixmap& image) {
+void drawSelectorImage(QPainter& painter, int x, int y, const QPixmap& image) {
     if (image.isNull())
         return;
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;

@@ -44,7 +44,7 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     resize(145, height());
     LoadFolderImages();
-    ResetItemHeight();
+    resetItemHeight();
 }
 
 TDirectoryListBox::~TDirectoryListBox() {
@@ -65,7 +65,7 @@ void TDirectoryListBox::changeDirectory(const std::string& value, bool exactly) 
         return;
     const platform::DriveReading reading;
     if (!m_created)
-        ReadCaseFlags(); // a first comparison must know whether case counts
+        readCaseFlags(); // a first comparison must know whether case counts
     if (platform::sameDirectory(value, m_directory, m_caseSensitive))
         return;
     // Resolving enters nothing, so a failure leaves everything as it was, and a current
@@ -76,7 +76,7 @@ void TDirectoryListBox::changeDirectory(const std::string& value, bool exactly) 
         if (const int error = platform::findDirectory(value, target))
             throw EInOutError(error);
     } else {
-        target = ResolveDirectory(value);
+        target = resolveDirectory(value);
     }
     if (const int error = platform::setCurrentDirectory(target))
         throw EInOutError(error);
@@ -84,9 +84,9 @@ void TDirectoryListBox::changeDirectory(const std::string& value, bool exactly) 
         m_inDriveSwitch = true;
         try {
             if (m_driveLink)
-                m_driveLink->SetDrive(target[0]);
+                m_driveLink->setDrive(target[0]);
             else
-                SwitchDrive(target[0]);
+                switchDrive(target[0]);
         } catch (...) {
             // The process is in the target already: the list shows it too, so the two agree.
             m_inDriveSwitch = false;
@@ -101,12 +101,12 @@ void TDirectoryListBox::changeDirectory(const std::string& value, bool exactly) 
     NotifyChange();
 }
 
-void TDirectoryListBox::SetDrive(char letter) {
+void TDirectoryListBox::setDrive(char letter) {
     if (platform::upperDriveLetter(letter) != platform::upperDriveLetter(Drive()))
         SetDirectory(std::string{letter, ':'});
 }
 
-void TDirectoryListBox::SwitchDrive(char letter) {
+void TDirectoryListBox::switchDrive(char letter) {
     if (platform::upperDriveLetter(letter) == platform::upperDriveLetter(Drive()))
         return;
     const platform::DriveReading reading;
@@ -139,10 +139,10 @@ std::string TDirectoryListBox::ItemPath(int index) const {
 }
 
 void TDirectoryListBox::OpenSelected() {
-    enterFolder(ItemPath(ItemIndex()));
+    enterFolder(ItemPath(itemIndex()));
 }
 
-void TDirectoryListBox::ReadCaseFlags() {
+void TDirectoryListBox::readCaseFlags() {
     platform::VolumeInformation volume;
     platform::volumeInformation(Drive(), volume); // unreadable: both false
     m_preserveCase = volume.casePreserved || volume.caseSensitive;
@@ -153,7 +153,7 @@ void TDirectoryListBox::FillDirectoryList() {
     const platform::DriveReading reading;
     m_created = true; // writing the items puts the control on screen
     setUpdatesEnabled(false);
-    ReadCaseFlags();
+    readCaseFlags();
     const bool keepCase = m_preserveCase || m_caseSensitive;
 
     std::vector<DirectoryItemModel::Item> items;
@@ -218,39 +218,39 @@ void TDirectoryListBox::FillDirectoryList() {
 }
 
 int TDirectoryListBox::Count() {
-    HandleNeeded();
+    handleNeeded();
     return m_model->count();
 }
 
-std::string TDirectoryListBox::ItemText(int index) {
-    HandleNeeded();
+std::string TDirectoryListBox::itemText(int index) {
+    handleNeeded();
     return index >= 0 && index < m_model->count() ? m_model->item(index).text : std::string();
 }
 
-QString TDirectoryListBox::DisplayText(int index) {
-    HandleNeeded();
+QString TDirectoryListBox::displayText(int index) {
+    handleNeeded();
     return index >= 0 && index < m_model->count() ? m_model->item(index).display : QString();
 }
 
-TDirectoryListBox::Image TDirectoryListBox::ItemImage(int index) {
-    HandleNeeded();
+TDirectoryListBox::Image TDirectoryListBox::itemImage(int index) {
+    handleNeeded();
     return index >= 0 && index < m_model->count() ? static_cast<Image>(m_model->item(index).image)
                                                   : ClosedFolderImage;
 }
 
-int TDirectoryListBox::ItemLevel(int index) {
-    HandleNeeded();
+int TDirectoryListBox::itemLevel(int index) {
+    handleNeeded();
     return index >= 0 && index < m_model->count() ? m_model->item(index).level : 0;
 }
 
-int TDirectoryListBox::ItemIndex() {
-    HandleNeeded();
+int TDirectoryListBox::itemIndex() {
+    handleNeeded();
     const QModelIndex current = currentIndex();
     return current.isValid() && selectionModel()->isSelected(current) ? current.row() : -1;
 }
 
-void TDirectoryListBox::SetItemIndex(int index) {
-    HandleNeeded();
+void TDirectoryListBox::setItemIndex(int index) {
+    handleNeeded();
     ++m_filling;
     if (index < 0 || index >= m_model->count())
         clearSelection();
@@ -259,15 +259,15 @@ void TDirectoryListBox::SetItemIndex(int index) {
     --m_filling;
 }
 
-void TDirectoryListBox::SetItemHeight(int height) {
+void TDirectoryListBox::setItemHeight(int height) {
     m_itemHeightStored = true;
     m_itemHeight = height;
     doItemsLayout();
 }
 
-void TDirectoryListBox::HandleNeeded() {
+void TDirectoryListBox::handleNeeded() {
     if (!m_created)
-        CreateWnd();
+        createWindow();
 }
 
 void TDirectoryListBox::NotifyChange() {
@@ -276,29 +276,29 @@ void TDirectoryListBox::NotifyChange() {
 }
 
 void TDirectoryListBox::LoadFolderImages() {
-    m_images[OpenFolderImage] = LoadSelectorImage(QStringLiteral("OPENFOLDER"));
-    m_images[ClosedFolderImage] = LoadSelectorImage(QStringLiteral("CLOSEDFOLDER"));
-    m_images[CurrentFolderImage] = LoadSelectorImage(QStringLiteral("CURRENTFOLDER"));
+    m_images[OpenFolderImage] = loadSelectorImage(QStringLiteral("OPENFOLDER"));
+    m_images[ClosedFolderImage] = loadSelectorImage(QStringLiteral("CLOSEDFOLDER"));
+    m_images[CurrentFolderImage] = loadSelectorImage(QStringLiteral("CURRENTFOLDER"));
 }
 
-void TDirectoryListBox::CreateWnd() {
+void TDirectoryListBox::createWindow() {
     FillDirectoryList();
 }
 
-void TDirectoryListBox::ResetItemHeight() {
+void TDirectoryListBox::resetItemHeight() {
     m_itemHeight = std::max(fontMetrics().height(), m_images[OpenFolderImage].height() + 1);
     doItemsLayout();
 }
 
 void TDirectoryListBox::showEvent(QShowEvent* event) {
-    createWhenShown(m_created, [this] { CreateWnd(); });
+    createWhenShown(m_created, [this] { createWindow(); });
     QListView::showEvent(event);
 }
 
 void TDirectoryListBox::changeEvent(QEvent* event) {
     QListView::changeEvent(event);
     recreateOnFontChange(
-        event, m_created, [this] { ResetItemHeight(); }, [this] { CreateWnd(); });
+        event, m_created, [this] { resetItemHeight(); }, [this] { createWindow(); });
 }
 
 void TDirectoryListBox::keyPressEvent(QKeyEvent* event) {
@@ -307,13 +307,13 @@ void TDirectoryListBox::keyPressEvent(QKeyEvent* event) {
     // Enter belongs to the window's default button; Ctrl+Enter is the list's own key to open
     // the selected folder, whatever text the key carries.
     if (enter && modifiers == Qt::ControlModifier) {
-        RunGuarded([this] { OpenSelected(); });
+        runGuarded([this] { OpenSelected(); });
         return;
     }
     const QString text = event->text();
     if (text.size() == 1 && text[0].unicode() < 0x80 && !(enter && modifiers != Qt::NoModifier)) {
         char key = static_cast<char>(text[0].unicode());
-        const bool ran = RunGuarded([this, &key] {
+        const bool ran = runGuarded([this, &key] {
             if (OnKeyPress)
                 OnKeyPress(this, key);
             if (key == '\r')
@@ -334,7 +334,7 @@ void TDirectoryListBox::goUp() {
 
 void TDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event) {
     QListView::mouseDoubleClickEvent(event);
-    RunGuarded([this] {
+    runGuarded([this] {
         if (OnDblClick)
             OnDblClick(this);
         OpenSelected();
@@ -349,7 +349,7 @@ void TDirectoryListBox::currentChanged(const QModelIndex& current, const QModelI
     else
         QAbstractItemView::currentChanged(current, previous);
     if (m_filling == 0 && current.isValid() && current != previous)
-        RunGuarded([this] {
+        runGuarded([this] {
             if (OnClick)
                 OnClick(this);
         });

@@ -26,7 +26,7 @@ class DirectoryItemModel;
 class TDirectoryListBox : public QListView {
     Q_OBJECT
     // A window layout may store it; uic then calls setItemHeight or setProperty.
-    Q_PROPERTY(int ItemHeight READ ItemHeight WRITE SetItemHeight)
+    Q_PROPERTY(int ItemHeight READ ItemHeight WRITE setItemHeight)
 
 public:
     explicit TDirectoryListBox(QWidget* parent = nullptr);
@@ -44,9 +44,9 @@ public:
 
     char Drive() const { return m_directory.empty() ? '\0' : m_directory[0]; }
     // Moves to the drive's current directory as the platform keeps it; raises EInOutError.
-    void SetDrive(char letter);
+    void setDrive(char letter);
     // Called by a linked drive selector: enters the drive's current directory.
-    void SwitchDrive(char letter);
+    void switchDrive(char letter);
 
     bool PreserveCase() const { return m_preserveCase; }
     bool CaseSensitive() const { return m_caseSensitive; }
@@ -61,21 +61,20 @@ public:
     // image and level. Reading them puts the control on screen first, as the selection does.
     enum Image { OpenFolderImage, ClosedFolderImage, CurrentFolderImage };
     int Count();
-    std::string ItemText(int index);
-    QString DisplayText(int index);
-    Image ItemImage(int index);
-    int ItemLevel(int index);
+    std::string itemText(int index);
+    QString displayText(int index);
+    Image itemImage(int index);
+    int itemLevel(int index);
 
-    int ItemIndex();
-    void SetItemIndex(int index);
+    int itemIndex();
+    void setItemIndex(int index);
 
     int ItemHeight() const { return m_itemHeight; }
     // A height stored with a window layout, applied after creation.
-    void SetItemHeight(int height);
-    void setItemHeight(int height) { SetItemHeight(height); }
+    void setItemHeight(int height);
 
-    bool HandleAllocated() const { return m_created; }
-    void HandleNeeded();
+    bool handleAllocated() const { return m_created; }
+    void handleNeeded();
 
     std::function<void(QObject* sender)> OnChange;
     std::function<void(QObject* sender)> OnClick;
@@ -98,9 +97,9 @@ private:
 
     void changeDirectory(const std::string& value, bool exactly);
     void goUp(); // to the folder above the current one
-    void CreateWnd();
-    void ReadCaseFlags();
-    void ResetItemHeight();
+    void createWindow();
+    void readCaseFlags();
+    void resetItemHeight();
     void ClearDriveLink(); // the linked selector is going away
 
     std::string m_directory;

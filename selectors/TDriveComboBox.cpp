@@ -61,11 +61,11 @@ TDriveComboBox::TDriveComboBox(QWidget* parent)
     setItemDelegate(new DriveItemDelegate(this));
     static const char* const names[] = {"FLOPPY", "HARD", "NETWORK", "CDROM", "RAM"};
     for (std::size_t i = 0; i < m_images.size(); ++i)
-        m_images[i] = LoadSelectorImage(QLatin1String(names[i]));
+        m_images[i] = loadSelectorImage(QLatin1String(names[i]));
     const std::string current = platform::getCurrentDirectory();
     m_drive = current.empty() ? 'C' : current[0];
-    ResetItemHeight();
-    connect(this, &QComboBox::activated, this, &TDriveComboBox::UserSelected);
+    resetItemHeight();
+    connect(this, &QComboBox::activated, this, &TDriveComboBox::userSelected);
 }
 
 TDriveComboBox::~TDriveComboBox() {
@@ -73,8 +73,8 @@ TDriveComboBox::~TDriveComboBox() {
         m_dirList->m_driveLink = nullptr;
 }
 
-void TDriveComboBox::SetDrive(char letter) {
-    HandleNeeded();
+void TDriveComboBox::setDrive(char letter) {
+    handleNeeded();
     if (currentIndex() >= 0 && platform::asciiUpper(letter) == platform::asciiUpper(m_drive))
         return;
     m_drive =
@@ -88,18 +88,18 @@ void TDriveComboBox::SetDrive(char letter) {
         }
     }
     if (m_dirList)
-        m_dirList->SwitchDrive(m_drive);
+        m_dirList->switchDrive(m_drive);
     NotifyChange();
 }
 
-void TDriveComboBox::SetTextCase(TTextCase textCase) {
+void TDriveComboBox::setTextCase(TTextCase textCase) {
     m_textCase = textCase;
     const char remembered = m_drive;
     FillDriveList();
-    SetDrive(remembered);
+    setDrive(remembered);
 }
 
-void TDriveComboBox::SetDirList(TDirectoryListBox* list) {
+void TDriveComboBox::setDirList(TDirectoryListBox* list) {
     if (m_dirList)
         m_dirList->m_driveLink = nullptr;
     m_dirList = list;
@@ -149,45 +149,45 @@ void TDriveComboBox::FillDriveList() {
     setCurrentIndex(-1);
 }
 
-int TDriveComboBox::ItemIndex() {
-    HandleNeeded();
+int TDriveComboBox::itemIndex() {
+    handleNeeded();
     return currentIndex();
 }
 
-void TDriveComboBox::SetItemIndex(int index) {
-    HandleNeeded();
+void TDriveComboBox::setItemIndex(int index) {
+    handleNeeded();
     setCurrentIndex(index);
 }
 
-void TDriveComboBox::HandleNeeded() {
+void TDriveComboBox::handleNeeded() {
     if (!m_created)
-        CreateWnd();
+        createWindow();
 }
 
-TDriveComboBox::Image TDriveComboBox::ItemImage(int index) const {
+TDriveComboBox::Image TDriveComboBox::itemImage(int index) const {
     if (index < 0 || index >= count())
         return NoImage;
     return static_cast<Image>(itemData(index).toInt());
 }
 
-void TDriveComboBox::CreateWnd() {
+void TDriveComboBox::createWindow() {
     const platform::DriveReading reading; // the list and a linked list's switch read it once
     m_created = true;
     FillDriveList();
-    SetDrive(m_drive);
+    setDrive(m_drive);
 }
 
-void TDriveComboBox::ResetItemHeight() {
+void TDriveComboBox::resetItemHeight() {
     m_itemHeight = std::max(fontMetrics().height(), m_images[FloppyImage].height());
 }
 
-void TDriveComboBox::UserSelected(int index) {
-    RunGuarded([this, index] {
+void TDriveComboBox::userSelected(int index) {
+    runGuarded([this, index] {
         if (OnClick)
             OnClick(this);
         const QString text = itemText(index);
         if (!text.isEmpty())
-            SetDrive(text[0].toLatin1());
+            setDrive(text[0].toLatin1());
     });
 }
 
@@ -197,7 +197,7 @@ void TDriveComboBox::NotifyChange() {
 }
 
 void TDriveComboBox::showEvent(QShowEvent* event) {
-    createWhenShown(m_created, [this] { CreateWnd(); });
+    createWhenShown(m_created, [this] { createWindow(); });
     QComboBox::showEvent(event);
 }
 
@@ -205,7 +205,7 @@ void TDriveComboBox::changeEvent(QEvent* event) {
     QComboBox::changeEvent(event);
     // A new font re-creates the window, which fills the list anew.
     recreateOnFontChange(
-        event, m_created, [this] { ResetItemHeight(); }, [this] { CreateWnd(); });
+        event, m_created, [this] { resetItemHeight(); }, [this] { createWindow(); });
 }
 
 void TDriveComboBox::paintEvent(QPaintEvent*) {
@@ -221,7 +221,7 @@ void TDriveComboBox::paintEvent(QPaintEvent*) {
     const int index = currentIndex();
     if (index < 0)
         return;
-    const Image image = ItemImage(index);
+    const Image image = itemImage(index);
     const QPixmap* pixmap = image == NoImage ? nullptr : &m_images[static_cast<std::size_t>(image)];
     DriveItemDelegate::paintItem(painter, field, itemText(index), pixmap, hasFocus(), palette());
 }

@@ -30,24 +30,24 @@ public:
     // directory as the platform reports it. Never touches the file system.
     char Drive() const { return m_drive; }
     // May raise EInOutError from a linked list; the letter is stored even then.
-    void SetDrive(char letter);
+    void setDrive(char letter);
 
     TTextCase TextCase() const { return m_textCase; }
-    void SetTextCase(TTextCase textCase);
+    void setTextCase(TTextCase textCase);
 
     TDirectoryListBox* DirList() const { return m_dirList; }
-    void SetDirList(TDirectoryListBox* list);
+    void setDirList(TDirectoryListBox* list);
 
     virtual void FillDriveList();
 
     // The selected item, -1 for none. Reading or writing it puts the control on screen first.
-    int ItemIndex();
-    void SetItemIndex(int index);
+    int itemIndex();
+    void setItemIndex(int index);
 
     // True once the control has been put on screen (shown, or its selection used).
-    bool HandleAllocated() const { return m_created; }
+    bool handleAllocated() const { return m_created; }
     // Puts the control on screen now: fills the list and selects Drive, raising OnChange.
-    void HandleNeeded();
+    void handleNeeded();
 
     int ItemHeight() const { return m_itemHeight; }
 
@@ -56,7 +56,7 @@ public:
 
     // The five drive images in resource order: "FLOPPY", "HARD", "NETWORK", "CDROM", "RAM".
     enum Image { FloppyImage, HardImage, NetworkImage, CdRomImage, RamImage, NoImage = -1 };
-    Image ItemImage(int index) const;
+    Image itemImage(int index) const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -67,9 +67,9 @@ private:
     friend class TDirectoryListBox;
     friend class DriveItemDelegate;
 
-    void CreateWnd();
-    void ResetItemHeight();
-    void UserSelected(int index);
+    void createWindow();
+    void resetItemHeight();
+    void userSelected(int index);
     void NotifyChange();
     void ClearDirListLink(); // the linked list is going away
 

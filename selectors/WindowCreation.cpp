@@ -6,7 +6,7 @@
 
 void createWhenShown(bool created, const std::function<void()>& create) {
     if (!created)
-        RunGuarded(create);
+        runGuarded(create);
 }
 
 void recreateOnFontChange(const QEvent* event, bool created,
@@ -16,5 +16,5 @@ void recreateOnFontChange(const QEvent* event, bool created,
         return;
     resetItemHeight();
     if (created)
-        RunGuarded(create);
+        runGuarded(create);
 }

@@ -96,8 +96,8 @@ TPersWindow::TPersWindow(QWidget* owner)
     m_ownerControl->window()->winId();
     m_sizeOnly = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     m_frame = new WindowFrame(m_ownerControl);
-    connect(m_frame, &WindowFrame::changed, this, &TPersWindow::FrameChanged);
-    m_lastBounds = OwnerBounds();
+    connect(m_frame, &WindowFrame::changed, this, &TPersWindow::frameChanged);
+    m_lastBounds = ownerBounds();
     m_ownerControl->installEventFilter(this);
 }
 
@@ -106,7 +106,7 @@ TPersWindow::~TPersWindow() {
         SavePlacement();
 }
 
-void TPersWindow::Loaded() {
+void TPersWindow::loaded() {
     if (m_enabled)
         RestorePlacement();
 }
@@ -121,7 +121,7 @@ bool TPersWindow::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Close:
             if (isNormal(m_ownerControl))
                 m_normalFrame = m_frame->margins();
-            m_lastBounds = OwnerBounds();
+            m_lastBounds = ownerBounds();
             break;
         default:
             break;
@@ -130,7 +130,7 @@ bool TPersWindow::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-QRect TPersWindow::OwnerBounds() const {
+QRect TPersWindow::ownerBounds() const {
     const QRect normal = m_ownerControl->normalGeometry();
     if (m_sizeOnly)
         return QRect(QPoint(), isNormal(m_ownerControl) || !normal.isValid()
@@ -191,24 +191,24 @@ void TPersWindow::RestorePlacement() {
             continue;
         if (const std::int32_t value = readBound(key, entry.name); value != 0) {
             if (!m_sizeOnly)
-                ApplyBound(entry.bound, value);
+                applyBound(entry.bound, value);
             m_restored[static_cast<std::size_t>(entry.bound)] = value;
             m_placing = true;
         }
     }
     platform::regCloseKey(key);
     if (m_placing && m_sizeOnly) {
-        PlaceSizeOnly();
+        placeSizeOnly();
         m_placing = false;
     } else if (m_placing) {
-        Place(m_restoredIn);
+        place(m_restoredIn);
     }
-    m_lastBounds = OwnerBounds();
+    m_lastBounds = ownerBounds();
 }
 
-void TPersWindow::FrameChanged(const QMargins& margins, bool final) {
+void TPersWindow::frameChanged(const QMargins& margins, bool final) {
     if (m_placing && margins != m_restoredIn)
-        Place(margins);
+        place(margins);
     if (final) {
         m_placing = false;
         if (isNormal(m_ownerControl))
@@ -216,7 +216,7 @@ void TPersWindow::FrameChanged(const QMargins& margins, bool final) {
     }
 }
 
-void TPersWindow::Place(const QMargins& margins) {
+void TPersWindow::place(const QMargins& margins) {
     const auto restored = [this](Bound bound) {
         return std::int64_t{m_restored[static_cast<std::size_t>(bound)]};
     };
@@ -235,7 +235,7 @@ void TPersWindow::Place(const QMargins& margins) {
     m_lastBounds = outer;
 }
 
-void TPersWindow::PlaceSizeOnly() {
+void TPersWindow::placeSizeOnly() {
     const auto boundOr = [this](Bound bound, int designed) {
         const std::int32_t value = m_restored[static_cast<std::size_t>(bound)];
         return value != 0 ? clampToGeometry(value) : designed;
@@ -251,7 +251,7 @@ void TPersWindow::PlaceSizeOnly() {
 
 // Moves or resizes the owner at once, keeping its other three bounds. Position and outer
 // size include the window frame.
-void TPersWindow::ApplyBound(Bound bound, std::int32_t value) {
+void TPersWindow::applyBound(Bound bound, std::int32_t value) {
     QWidget* owner = m_ownerControl;
     const QRect frame = owner->frameGeometry();
     const QRect client = owner->geometry();

@@ -51,10 +51,11 @@ class TPersWindow : public QObject {
     Q_PROPERTY(bool SaveHeight READ SaveHeight WRITE setSaveHeight)
     Q_PROPERTY(bool SaveWidth READ SaveWidth WRITE setSaveWidth)
     Q_PROPERTY(bool SaveTop READ SaveTop WRITE setSaveTop)
-    Q_PROPERTY(bool SetLeft READ SetLeft WRITE setSetLeft)
-    Q_PROPERTY(bool SetHeight READ SetHeight WRITE setSetHeight)
-    Q_PROPERTY(bool SetWidth READ SetWidth WRITE setSetWidth)
-    Q_PROPERTY(bool SetTop READ SetTop WRITE setSetTop)
+    // Written through the property system alone: a setter of a flag named Set… would be setSet….
+    Q_PROPERTY(bool SetLeft READ SetLeft MEMBER m_setLeft)
+    Q_PROPERTY(bool SetHeight READ SetHeight MEMBER m_setHeight)
+    Q_PROPERTY(bool SetWidth READ SetWidth MEMBER m_setWidth)
+    Q_PROPERTY(bool SetTop READ SetTop MEMBER m_setTop)
 
 public:
     // Joins the owner's children and makes the owner's native window exist.
@@ -65,7 +66,7 @@ public:
 
     // The after-load notification: the owner calls it once its designed contents are in
     // place, before its own creation handler.
-    void Loaded();
+    void loaded();
 
     const std::string& About() const { return m_about; }
     void setAbout(const std::string& about) { m_about = about; }
@@ -90,13 +91,9 @@ public:
     bool SaveTop() const { return m_saveTop; }
     void setSaveTop(bool save) { m_saveTop = save; }
     bool SetLeft() const { return m_setLeft; }
-    void setSetLeft(bool set) { m_setLeft = set; }
     bool SetHeight() const { return m_setHeight; }
-    void setSetHeight(bool set) { m_setHeight = set; }
     bool SetWidth() const { return m_setWidth; }
-    void setSetWidth(bool set) { m_setWidth = set; }
     bool SetTop() const { return m_setTop; }
-    void setSetTop(bool set) { m_setTop = set; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -112,16 +109,16 @@ private:
 
     // The owner's outer rectangle; while it is minimised or maximised, that of its normal
     // position.
-    QRect OwnerBounds() const;
-    void ApplyBound(Bound bound, std::int32_t value);
+    QRect ownerBounds() const;
+    void applyBound(Bound bound, std::int32_t value);
     // The frame became known or changed before the window appeared: the restored bounds are
     // placed again around it.
-    void FrameChanged(const QMargins& margins, bool final);
+    void frameChanged(const QMargins& margins, bool final);
     // Places the owner at the restored bounds, the designed ones where none was restored, in
     // this frame, kept on the screen.
-    void Place(const QMargins& margins);
+    void place(const QMargins& margins);
     // The same for a window system without positions: the restored client size alone.
-    void PlaceSizeOnly();
+    void placeSizeOnly();
 
     QWidget* m_ownerControl;
     bool m_enabled = true;

@@ -7,9 +7,9 @@ TRegIniFile::TRegIniFile(const std::string& basePath)
     OpenPath(basePath, true);
 }
 
-platform::RegKey TRegIniFile::OpenSectionKey(const std::string& section) const {
+platform::RegKey TRegIniFile::openSectionKey(const std::string& section) const {
     std::string rest;
-    const platform::RegKey parent = ResolvePath(section, rest);
+    const platform::RegKey parent = resolvePath(section, rest);
     platform::RegKey key = platform::RegNoKey;
     if (platform::regOpenKey(parent, rest, key) != 0)
         return platform::RegNoKey;
@@ -17,16 +17,16 @@ platform::RegKey TRegIniFile::OpenSectionKey(const std::string& section) const {
 }
 
 template <typename Operation>
-auto TRegIniFile::OnSection(platform::RegKey sectionKey, Operation operation) {
+auto TRegIniFile::onSection(platform::RegKey sectionKey, Operation operation) {
     const platform::RegKey setAside = ActiveHandle();
-    SetActiveHandle(sectionKey);
+    setActiveHandle(sectionKey);
     try {
         auto result = operation();
-        SetActiveHandle(setAside);
+        setActiveHandle(setAside);
         platform::regCloseKey(sectionKey);
         return result;
     } catch (...) {
-        SetActiveHandle(setAside);
+        setActiveHandle(setAside);
         platform::regCloseKey(sectionKey);
         throw;
     }
@@ -34,20 +34,20 @@ auto TRegIniFile::OnSection(platform::RegKey sectionKey, Operation operation) {
 
 std::string TRegIniFile::ReadText(const std::string& section, const std::string& name,
                                   const std::string& defaultText) {
-    const platform::RegKey sectionKey = OpenSectionKey(section);
+    const platform::RegKey sectionKey = openSectionKey(section);
     if (sectionKey == platform::RegNoKey)
         return defaultText;
-    return OnSection(sectionKey,
+    return onSection(sectionKey,
                      [&] { return HasValue(name) ? ReadValueText(name) : defaultText; });
 }
 
 void TRegIniFile::WriteText(const std::string& section, const std::string& name,
                             const std::string& text) {
     CreatePath(section);
-    const platform::RegKey sectionKey = OpenSectionKey(section);
+    const platform::RegKey sectionKey = openSectionKey(section);
     if (sectionKey == platform::RegNoKey)
         return;
-    OnSection(sectionKey, [&] {
+    onSection(sectionKey, [&] {
         WriteValueText(name, text);
         return true;
     });
@@ -55,10 +55,10 @@ void TRegIniFile::WriteText(const std::string& section, const std::string& name,
 
 std::int32_t TRegIniFile::ReadNumber(const std::string& section, const std::string& name,
                                      std::int32_t defaultNumber) {
-    const platform::RegKey sectionKey = OpenSectionKey(section);
+    const platform::RegKey sectionKey = openSectionKey(section);
     if (sectionKey == platform::RegNoKey)
         return defaultNumber;
-    return OnSection(sectionKey, [&] {
+    return onSection(sectionKey, [&] {
         if (!HasValue(name))
             return defaultNumber;
         std::string text = ReadValueText(name);

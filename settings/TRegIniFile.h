@@ -25,12 +25,12 @@ public:
 
 private:
     // The existing section key, owned by the caller, or RegNoKey. Never creates it.
-    platform::RegKey OpenSectionKey(const std::string& section) const;
+    platform::RegKey openSectionKey(const std::string& section) const;
 
     // Runs operation with the section key as the active key, then makes the base key active
     // again and releases the section key, also when operation raises.
     template <typename Operation>
-    auto OnSection(platform::RegKey sectionKey, Operation operation);
+    auto onSection(platform::RegKey sectionKey, Operation operation);
 
     std::string m_basePath;
 };

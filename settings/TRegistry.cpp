@@ -13,7 +13,7 @@ TRegistry::~TRegistry() {
         platform::regCloseKey(m_activeHandle);
 }
 
-platform::RegKey TRegistry::ResolvePath(const std::string& path, std::string& rest) const {
+platform::RegKey TRegistry::resolvePath(const std::string& path, std::string& rest) const {
     if (!path.empty() && path.front() == '\\') {
         rest = path.substr(1);
         return m_rootHandle;
@@ -24,7 +24,7 @@ platform::RegKey TRegistry::ResolvePath(const std::string& path, std::string& re
 
 bool TRegistry::OpenPath(const std::string& path, bool mayCreate) {
     std::string rest;
-    const platform::RegKey parent = ResolvePath(path, rest);
+    const platform::RegKey parent = resolvePath(path, rest);
     platform::RegKey key = platform::RegNoKey;
     const int status = mayCreate && !rest.empty() ? platform::regCreateKey(parent, rest, key)
                                                   : platform::regOpenKey(parent, rest, key);
@@ -38,7 +38,7 @@ bool TRegistry::OpenPath(const std::string& path, bool mayCreate) {
 
 bool TRegistry::CreatePath(const std::string& path) {
     std::string rest;
-    const platform::RegKey parent = ResolvePath(path, rest);
+    const platform::RegKey parent = resolvePath(path, rest);
     platform::RegKey key = platform::RegNoKey;
     if (platform::regCreateKey(parent, rest, key) != 0)
         throw ERegistryException("Failed to create key " + path);

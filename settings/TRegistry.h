@@ -32,12 +32,12 @@ public:
 
 protected:
     // Puts a key that the caller owns in place of the active key, releasing neither.
-    void SetActiveHandle(platform::RegKey handle) { m_activeHandle = handle; }
+    void setActiveHandle(platform::RegKey handle) { m_activeHandle = handle; }
 
     // A path with a leading backslash is taken below the root, any other below the active
     // key (or the root when none is active). Returns that key; rest is the path without the
     // leading backslash.
-    platform::RegKey ResolvePath(const std::string& path, std::string& rest) const;
+    platform::RegKey resolvePath(const std::string& path, std::string& rest) const;
 
 private:
     platform::RegKey m_rootHandle;

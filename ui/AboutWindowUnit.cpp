@@ -44,13 +44,13 @@ TAboutWindow::~TAboutWindow() = default;
 
 void TAboutWindow::showEvent(QShowEvent* event) {
     ModalForm::showEvent(event);
-    RunGuarded([this] { FormShow(); });
+    runGuarded([this] { FormShow(); });
 }
 
 void TAboutWindow::changeEvent(QEvent* event) {
     ModalForm::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        RunGuarded([this] { FormActivate(); });
+        runGuarded([this] { FormActivate(); });
 }
 
 void TAboutWindow::FormShow() {

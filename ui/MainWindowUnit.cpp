@@ -58,20 +58,20 @@ TMainWindow::TMainWindow(const std::vector<std::string>& arguments, QWidget* par
             item->setObjectName(QStringLiteral("N1"));
     m_ui->ediImageHeight->setValidator(new TypingLimit(SizeFieldTypingLimit, m_ui->ediImageHeight));
     m_ui->ediImageWidth->setValidator(new TypingLimit(SizeFieldTypingLimit, m_ui->ediImageWidth));
-    m_ui->Directory->SetItemHeight(16);
-    DescribeControlsByHints(this);
+    m_ui->Directory->setItemHeight(16);
+    describeControlsByHints(this);
     m_ui->Directory->installEventFilter(this);
     m_ui->centralWidget->installEventFilter(this);
 
     m_ui->Drive->OnChange = [this](QObject* sender) { DriveChange(sender); };
     m_ui->Directory->OnChange = [this](QObject* sender) { DirectoryChange(sender); };
     connect(m_ui->chkOriginalImageSize, &QCheckBox::toggled, this,
-            [this] { RunGuarded([this] { chkOriginalImageSizeClick(); }); });
+            [this] { runGuarded([this] { chkOriginalImageSizeClick(); }); });
     connect(m_ui->btnStart, &QPushButton::clicked, this,
-            [this] { RunGuarded([this] { btnStartClick(); }); });
+            [this] { runGuarded([this] { btnStartClick(); }); });
     const auto menuCommand = [this](QAction* item, void (TMainWindow::*handler)()) {
         connect(item, &QAction::triggered, this,
-                [this, handler] { RunGuarded([&] { (this->*handler)(); }); });
+                [this, handler] { runGuarded([&] { (this->*handler)(); }); });
     };
     menuCommand(m_ui->mnuFile_Start, &TMainWindow::mnuFile_StartClick);
     menuCommand(m_ui->mnuFile_Exit, &TMainWindow::mnuFile_ExitClick);
@@ -79,7 +79,7 @@ TMainWindow::TMainWindow(const std::vector<std::string>& arguments, QWidget* par
     menuCommand(m_ui->mnuHelp_WhatIsThis, &TMainWindow::mnuHelp_WhatIsThisClick);
     menuCommand(m_ui->mnuHelp_About, &TMainWindow::mnuHelp_AboutClick);
     if (Application* application = Application::instance())
-        application->WatchMenuHints(m_ui->MainMenu);
+        application->watchMenuHints(m_ui->MainMenu);
 
     m_feedback.setStatusBar(m_ui->StatusBar);
     m_previousFeedback = FeedbackBackend::install(&m_feedback);
@@ -91,13 +91,13 @@ TMainWindow::TMainWindow(const std::vector<std::string>& arguments, QWidget* par
     PersWindow1->setRgNameLeft("WinLeft");
     PersWindow1->setRgNameTop("WinTop");
     PersWindow1->setRgNameWidth("WinWidth");
-    PersWindow1->Loaded();
+    PersWindow1->loaded();
 
-    RunGuarded([this] { FormCreate(); });
+    runGuarded([this] { FormCreate(); });
 }
 
 TMainWindow::~TMainWindow() {
-    RunGuarded([this] { FormDestroy(); });
+    runGuarded([this] { FormDestroy(); });
     if (FeedbackBackend::current() == &m_feedback)
         FeedbackBackend::install(m_previousFeedback);
     if (Application* application = Application::instance())
@@ -108,7 +108,7 @@ void TMainWindow::FormCreate() {
     m_initializing = true;
     if (Application* application = Application::instance()) {
         application->setTitle(platform::typedText(windowTitle()));
-        application->setHelpFile(Application::HelpFileBesideExecutable());
+        application->setHelpFile(Application::helpFileBesideExecutable());
         application->setOnHint([this, application] {
             m_ui->StatusBar->showMessage(platform::displayText(application->Hint()));
         });
@@ -117,7 +117,7 @@ void TMainWindow::FormCreate() {
 
     // A stale or unreadable setting must neither hide the directory the user asked for on the
     // command line nor keep later drive errors silent: its failure ends only these steps.
-    RunGuarded([this] { LoadSettings(); });
+    runGuarded([this] { loadSettings(); });
     // Later drive errors are the user's to see, whatever the command line's directory does.
     const auto initialized = qScopeGuard([this] { m_initializing = false; });
 
@@ -129,7 +129,7 @@ void TMainWindow::FormCreate() {
     }
 }
 
-void TMainWindow::LoadSettings() {
+void TMainWindow::loadSettings() {
     TRegIniFile store(SettingsBase);
     m_ui->ediImageHeight->setText(
         platform::displayText(store.ReadText(SettingsSection, "ImageHeight", "")));
@@ -141,7 +141,7 @@ void TMainWindow::LoadSettings() {
     chkOriginalImageSizeClick();
     const std::string startDirectory = store.ReadText(SettingsSection, "CurPath", "");
     if (!startDirectory.empty())
-        m_ui->Drive->SetDrive(startDirectory.front());
+        m_ui->Drive->setDrive(startDirectory.front());
     m_ui->Directory->enterFolder(startDirectory);
 }
 
@@ -158,7 +158,7 @@ void TMainWindow::FormDestroy() {
 
 void TMainWindow::DriveChange(QObject* /*sender*/) {
     try {
-        m_ui->Directory->SetDrive(m_ui->Drive->Drive());
+        m_ui->Directory->setDrive(m_ui->Drive->Drive());
     } catch (...) {
         m_ui->Directory->setVisible(false);
         m_ui->btnStart->setEnabled(false);
@@ -171,7 +171,7 @@ void TMainWindow::DriveChange(QObject* /*sender*/) {
 }
 
 void TMainWindow::DirectoryChange(QObject* /*sender*/) {
-    m_ui->Drive->SetDrive(m_ui->Directory->Drive());
+    m_ui->Drive->setDrive(m_ui->Directory->Drive());
 }
 
 void TMainWindow::chkOriginalImageSizeClick() {
@@ -213,7 +213,7 @@ void TMainWindow::mnuHelp_AboutClick() {
     RunModal(about.get());
 }
 
-void TMainWindow::PressStart() {
+void TMainWindow::pressStart() {
     if (m_ui->btnStart->isEnabled() && m_ui->btnStart->isVisible())
         m_ui->btnStart->click();
 }
@@ -227,7 +227,7 @@ bool TMainWindow::event(QEvent* event) {
 
 bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_ui->Directory && isEnterKey(event)) {
-        PressStart();
+        pressStart();
         return true;
     }
     if (watched == m_ui->centralWidget && event->type() == QEvent::Resize)
@@ -237,7 +237,7 @@ bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void TMainWindow::keyPressEvent(QKeyEvent* event) {
     if (isEnterKey(event)) {
-        PressStart();
+        pressStart();
         return;
     }
     QMainWindow::keyPressEvent(event);

@@ -46,9 +46,9 @@ protected:
 
 private:
     // Steps of FormCreate that read the settings and enter the stored directory.
-    void LoadSettings();
+    void loadSettings();
     // Enter, wherever the focus is: the default button, while it can be pressed.
-    void PressStart();
+    void pressStart();
 
     std::unique_ptr<Ui::TMainWindow> m_ui;
     TPersWindow* PersWindow1 = nullptr;

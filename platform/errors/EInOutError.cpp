@@ -1,10 +1,10 @@
 #include "platform/errors/EInOutError.h"
 
 EInOutError::EInOutError(int errorCode)
-    : std::runtime_error(MessageFor(errorCode))
+    : std::runtime_error(messageFor(errorCode))
     , m_errorCode(errorCode) {}
 
-std::string EInOutError::MessageFor(int errorCode) {
+std::string EInOutError::messageFor(int errorCode) {
     switch (errorCode) {
     case 2:
         return "File not found";

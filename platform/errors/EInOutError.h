@@ -12,7 +12,7 @@ public:
     int ErrorCode() const noexcept { return m_errorCode; }
 
     // "File not found" for 2, "I/O error 21" for a code without a text of its own, ...
-    static std::string MessageFor(int errorCode);
+    static std::string messageFor(int errorCode);
 
 private:
     int m_errorCode;

@@ -40,11 +40,11 @@ public:
         auto* placement = new TPersWindow(this);
         placement->setRegPath(PlacementKey);
         placement->setRgNameLeft("WinLeft");
-        placement->Loaded();
+        placement->loaded();
         resize(200, 100);
     }
     ~ProbeWindow() override {
-        RunGuarded([this] {
+        runGuarded([this] {
             std::printf("destroy visible=%d placement=%d\n", isVisible(), placementSaved());
             std::fflush(stdout);
             if (m_failing)

@@ -61,7 +61,7 @@ private slots:
 };
 
 void TestTMessageForm::initTestCase() {
-    SetApplicationTitle(QStringLiteral("Zelmar Pictavo"));
+    setApplicationTitle(QStringLiteral("Zelmar Pictavo"));
 }
 
 void TestTMessageForm::cleanup() {

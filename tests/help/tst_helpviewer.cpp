@@ -217,7 +217,7 @@ void TestHelpViewer::popupCloses() {
 // elsewhere, so the focus going elsewhere closes it.
 void TestHelpViewer::compositorPlacedPopupCloses() {
     HelpPopup* popup = m_viewer->popup();
-    popup->LeavePlacementToCompositor();
+    popup->leavePlacementToCompositor();
     m_viewer->handle(call(HelpFilePath, HELP_CONTEXTPOPUP, 10600));
     QVERIFY(QTest::qWaitForWindowActive(popup));
     QCOMPARE(popup->windowType(), Qt::Window);

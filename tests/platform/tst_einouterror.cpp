@@ -23,7 +23,7 @@ private slots:
         QFETCH(int, code);
         QFETCH(QString, message);
         QCOMPARE(QString::fromStdString(EInOutError(code).what()), message);
-        QCOMPARE(QString::fromStdString(EInOutError::MessageFor(code)), message);
+        QCOMPARE(QString::fromStdString(EInOutError::messageFor(code)), message);
     }
 };
 

@@ -34,8 +34,8 @@ QStringList describe(TDirectoryListBox& list) {
     QStringList result;
     for (int i = 0; i < list.Count(); ++i)
         result << QStringLiteral("%1 %2 %3")
-                      .arg(str(list.ItemText(i)), images[list.ItemImage(i)])
-                      .arg(list.ItemLevel(i));
+                      .arg(str(list.itemText(i)), images[list.itemImage(i)])
+                      .arg(list.itemLevel(i));
     return result;
 }
 
@@ -113,13 +113,13 @@ private slots:
     }
 
     void showsTheTreeOfTheCurrentDirectory() {
-        QCOMPARE(m_list->HandleAllocated(), false);
+        QCOMPARE(m_list->handleAllocated(), false);
         QVERIFY(m_list->setProperty("ItemHeight", 17)); // as a window layout stores it
         m_list->resize(301, 165);
         m_list->show();
         QCOMPARE(describe(*m_list), (QStringList{"C:\\ open 0", "Photos open 1", "2001 current 2",
                                                  "best closed 3", "Old closed 3", "Raw closed 3"}));
-        QCOMPARE(m_list->ItemIndex(), 2);
+        QCOMPARE(m_list->itemIndex(), 2);
         QStringList paths;
         for (int i = 0; i <= m_list->Count(); ++i)
             paths << str(m_list->ItemPath(i));
@@ -141,7 +141,7 @@ private slots:
             while (x < rect.right() && image.pixel(x, y) == background)
                 ++x;
             // Column 0 of every folder image is transparent; column 1 is its black outline.
-            const int offset = 4 * m_list->ItemLevel(row) + 2;
+            const int offset = 4 * m_list->itemLevel(row) + 2;
             QCOMPARE(x - rect.left(), offset + 1);
             // The text starts 4 pixels after the 16 of the image (give or take the glyph's
             // own bearing).
@@ -172,7 +172,7 @@ private slots:
         m_list->show();
         m_list->SetDirectory("C:\\Names");
         int row = 0;
-        while (row < m_list->Count() && m_list->ItemText(row) != name.toStdString())
+        while (row < m_list->Count() && m_list->itemText(row) != name.toStdString())
             ++row;
         QVERIFY(row < m_list->Count());
         m_log.clear();
@@ -232,10 +232,10 @@ private slots:
         m_log.clear();
         try {
             if (action.startsWith("open ")) {
-                m_list->SetItemIndex(action.mid(5).toInt());
+                m_list->setItemIndex(action.mid(5).toInt());
                 m_list->OpenSelected();
             } else if (action.startsWith("drive ")) {
-                m_list->SetDrive(action.at(6).toLatin1());
+                m_list->setDrive(action.at(6).toLatin1());
             } else {
                 m_list->SetDirectory(action.mid(6).toStdString());
             }
@@ -250,7 +250,7 @@ private slots:
         }
         QCOMPARE(m_log, QStringList{"list " + directory});
         QCOMPARE(str(platform::getCurrentDirectory()), directory);
-        QCOMPARE(str(m_list->ItemPath(m_list->ItemIndex())), directory);
+        QCOMPARE(str(m_list->ItemPath(m_list->itemIndex())), directory);
         std::string host;
         QCOMPARE(platform::toHostPath(directory.toStdString(), host), 0);
         QCOMPARE(QDir::currentPath(), QString::fromStdString(host));
@@ -273,7 +273,7 @@ private slots:
         m_list->SetDirectory(value.toStdString());
         QCOMPARE(m_log, QStringList{"list E:\\"});
         m_list->SetDirectory("C:\\Pics");
-        m_list->SetDrive('E');
+        m_list->setDrive('E');
         QCOMPARE(str(m_list->Directory()), "E:\\");
     }
 
@@ -323,9 +323,9 @@ private slots:
         QCOMPARE(m_drives->reads() - reads, 1);
         m_combo = std::make_unique<TDriveComboBox>();
         m_combo->show();
-        m_combo->SetDirList(m_list.get());
+        m_combo->setDirList(m_list.get());
         reads = m_drives->reads();
-        m_combo->SetDrive('E');
+        m_combo->setDrive('E');
         QCOMPARE(str(m_list->Directory()), "E:\\");
         QCOMPARE(m_drives->reads() - reads, 1);
     }
@@ -357,9 +357,9 @@ private slots:
         m_list->SetDirectory("C:\\Odd");
         QList<QByteArray> names;
         for (int i = 2; i < m_list->Count(); ++i)
-            names << QByteArray::fromStdString(m_list->ItemText(i));
+            names << QByteArray::fromStdString(m_list->itemText(i));
         QCOMPARE(names, (QList<QByteArray>{"best", "caf\xe9", "\xc3\x89t\xc3\xa9", "zoo"}));
-        m_list->SetItemIndex(3);
+        m_list->setItemIndex(3);
         m_list->OpenSelected();
         QCOMPARE(m_list->Directory(), std::string("C:\\Odd\\caf\xe9"));
         QCOMPARE(platform::getCurrentDirectory(), m_list->Directory());
@@ -401,7 +401,7 @@ private slots:
         QCOMPARE(str(m_list->Directory()), directory);
         QCOMPARE(str(platform::getCurrentDirectory()), directory);
         QCOMPARE(m_log.size(), events);
-        QCOMPARE(str(m_list->ItemPath(m_list->ItemIndex())), directory);
+        QCOMPARE(str(m_list->ItemPath(m_list->itemIndex())), directory);
     }
 
     // A failed write leaves everything as it was and raises nothing.
@@ -419,7 +419,7 @@ private slots:
     void failedWritesChangeNothing() {
         QFETCH(QString, value);
         QFETCH(int, code);
-        m_list->SetItemIndex(4);
+        m_list->setItemIndex(4);
         const QStringList items = describe(*m_list);
         const QString host = QDir::currentPath();
         try {
@@ -432,7 +432,7 @@ private slots:
         QCOMPARE(str(platform::getCurrentDirectory()), "C:\\Photos\\2001");
         QCOMPARE(QDir::currentPath(), host);
         QCOMPARE(describe(*m_list), items);
-        QCOMPARE(m_list->ItemIndex(), 4);
+        QCOMPARE(m_list->itemIndex(), 4);
         QCOMPARE(m_log, QStringList{});
     }
 
@@ -440,12 +440,12 @@ private slots:
         m_list->SetDirectory("E:\\Sub");
         m_list->SetDirectory("C:\\Pics");
         m_log.clear();
-        m_list->SetDrive('c');
+        m_list->setDrive('c');
         QCOMPARE(m_log, QStringList{});
-        m_list->SetDrive('e'); // the drive's own current directory
+        m_list->setDrive('e'); // the drive's own current directory
         QCOMPARE(m_log, QStringList{"list E:\\Sub"});
         try {
-            m_list->SetDrive('F');
+            m_list->setDrive('F');
             QFAIL("no error raised");
         } catch (const EInOutError& error) {
             QCOMPARE(error.ErrorCode(), 21);
@@ -458,7 +458,7 @@ private slots:
     void linkedPairReportsInOrder() {
         m_combo = std::make_unique<TDriveComboBox>();
         m_combo->show();
-        m_combo->SetDirList(m_list.get());
+        m_combo->setDirList(m_list.get());
         m_combo->OnChange = [this](QObject*) {
             m_log << QStringLiteral("drive %1 list %2")
                          .arg(QChar(m_combo->Drive()))
@@ -468,10 +468,10 @@ private slots:
         m_list->SetDirectory("E:\\Sub");
         QCOMPARE(m_log, (QStringList{"drive e list E:\\Sub", "list E:\\Sub"}));
         m_log.clear();
-        m_combo->SetDrive('C');
+        m_combo->setDrive('C');
         QCOMPARE(m_log, (QStringList{"list C:\\Photos\\2001", "drive c list C:\\Photos\\2001"}));
         m_log.clear();
-        QVERIFY_THROWS_EXCEPTION(EInOutError, m_combo->SetDrive('f'));
+        QVERIFY_THROWS_EXCEPTION(EInOutError, m_combo->setDrive('f'));
         QCOMPARE(m_log, QStringList{});
         QCOMPARE(m_combo->Drive(), 'f');
         QCOMPARE(m_list->InDriveSwitch(), false);
@@ -503,11 +503,11 @@ private slots:
         m_list->SetDirectory("C:\\Twins");
         QCOMPARE(m_list->PreserveCase(), preserved);
         QCOMPARE(m_list->CaseSensitive(), sensitive);
-        QCOMPARE((QStringList{m_list->DisplayText(0), m_list->DisplayText(1)}), shown);
-        QCOMPARE(str(m_list->ItemText(1)), "Twins");
+        QCOMPARE((QStringList{m_list->displayText(0), m_list->displayText(1)}), shown);
+        QCOMPARE(str(m_list->itemText(1)), "Twins");
         QStringList found;
         for (int i = 2; i < m_list->Count(); ++i)
-            found << str(m_list->ItemText(i));
+            found << str(m_list->itemText(i));
         if (!sensitive)
             subdirectories[1] = firstFound(m_root.filePath("c/Twins"), {"raw", "Raw"});
         QCOMPARE(found, subdirectories);
@@ -544,7 +544,7 @@ private slots:
         QFETCH(QString, action);
         QFETCH(QString, directory);
         m_list->show();
-        m_list->SetItemIndex(action == "backspace" ? 4 : 1);
+        m_list->setItemIndex(action == "backspace" ? 4 : 1);
         const QRect item = m_list->visualRect(m_list->model()->index(1, 0));
         QStringList keys;
         m_list->OnKeyPress = [&](QObject*, char& key) {

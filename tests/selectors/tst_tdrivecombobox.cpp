@@ -81,14 +81,14 @@ private slots:
         QFETCH(int, textCase);
         QFETCH(QStringList, texts);
         QFETCH(QString, drive);
-        m_combo->SetTextCase(static_cast<TTextCase>(textCase));
+        m_combo->setTextCase(static_cast<TTextCase>(textCase));
         m_log.clear();
         m_combo->show();
         QStringList shown;
         QList<int> images;
         for (int i = 0; i < m_combo->count(); ++i) {
             shown << m_combo->itemText(i);
-            images << m_combo->ItemImage(i);
+            images << m_combo->itemImage(i);
         }
         QCOMPARE(shown, texts);
         QCOMPARE(images, (QList<int>{TDriveComboBox::FloppyImage, TDriveComboBox::HardImage,
@@ -129,10 +129,10 @@ private slots:
     void unreadableNamesFallBack() {
         m_drives->setFacts('E', facts(DriveKind::CdRom, "Photos01", {}, 21));
         m_drives->setFacts('F', facts(DriveKind::Remote, "Share"));
-        QCOMPARE(m_combo->ItemIndex(), 1);
+        QCOMPARE(m_combo->itemIndex(), 1);
         QCOMPARE(m_combo->itemText(2), "e: []");
         QCOMPARE(m_combo->itemText(3), "f: [share]");
-        QCOMPARE(m_combo->ItemImage(3), TDriveComboBox::NetworkImage);
+        QCOMPARE(m_combo->itemImage(3), TDriveComboBox::NetworkImage);
     }
 
     // Until it is on screen the selector holds the letter as the platform reports it; the
@@ -156,9 +156,9 @@ private slots:
         if (use == "show")
             m_combo->show();
         else if (use == "read")
-            m_combo->ItemIndex();
+            m_combo->itemIndex();
         else
-            m_combo->SetDrive(use.back().toLatin1());
+            m_combo->setDrive(use.back().toLatin1());
         m_combo->show();
         QCOMPARE(m_log, log);
         QCOMPARE(QString(QChar(m_combo->Drive())), drive);
@@ -183,7 +183,7 @@ private slots:
         QFETCH(int, selected);
         m_combo->show();
         m_log.clear();
-        m_combo->SetDrive(letter);
+        m_combo->setDrive(letter);
         QCOMPARE(m_log.size(), events);
         QCOMPARE(m_combo->Drive(), readBack);
         QCOMPARE(m_combo->currentIndex(), selected);
@@ -198,7 +198,7 @@ private slots:
     void refillsRaiseOneChange() {
         QFETCH(bool, font);
         m_combo->show();
-        m_combo->SetDrive('e');
+        m_combo->setDrive('e');
         m_log.clear();
         if (font) {
             QFont bigger = m_combo->font();
@@ -207,7 +207,7 @@ private slots:
             QCOMPARE(m_combo->ItemHeight(), QFontMetrics(bigger).height());
             QCOMPARE(m_log, QStringList{"change e"});
         } else {
-            m_combo->SetTextCase(tcUpperCase);
+            m_combo->setTextCase(tcUpperCase);
             QCOMPARE(m_log, QStringList{"change E"});
             QCOMPARE(m_combo->itemText(2), "E: [PHOTOS01]");
         }
@@ -223,7 +223,7 @@ private slots:
         QTest::keyClick(m_combo.get(), Qt::Key_Down);
         QCOMPARE(m_log, (QStringList{"click c", "change e"}));
         m_log.clear();
-        m_combo->SetItemIndex(2); // the program moving the selection is no user choice
+        m_combo->setItemIndex(2); // the program moving the selection is no user choice
         emit m_combo->activated(2);
         QCOMPARE(m_log, QStringList{"click e"});
     }
@@ -243,14 +243,14 @@ private slots:
     // Either control going away clears the other's reference; linking does not switch.
     void linkClearedWhenEitherIsDestroyed() {
         auto list = std::make_unique<TDirectoryListBox>();
-        m_combo->SetDirList(list.get());
+        m_combo->setDirList(list.get());
         QCOMPARE(list->DriveLink(), m_combo.get());
         QCOMPARE(m_log, QStringList{});
         list.reset();
         QCOMPARE(m_combo->DirList(), nullptr);
 
         list = std::make_unique<TDirectoryListBox>();
-        m_combo->SetDirList(list.get());
+        m_combo->setDirList(list.get());
         m_combo.reset();
         QCOMPARE(list->DriveLink(), nullptr);
     }

@@ -37,6 +37,6 @@ inline std::unique_ptr<QWidget> makePlacedWindow(const QVariantMap& properties =
     all.insert(properties);
     for (auto it = all.begin(); it != all.end(); ++it)
         persWindow->setProperty(it.key().toLatin1().constData(), it.value());
-    persWindow->Loaded();
+    persWindow->loaded();
     return window;
 }

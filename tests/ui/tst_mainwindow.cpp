@@ -208,7 +208,7 @@ void TestMainWindow::startUp() {
     QCOMPARE(m_window->Initializing(), initializing);
     if (QTest::currentDataTag() == QLatin1String("first start")) {
         // The caption of a message dialog of the custom kind.
-        QCOMPARE(ApplicationTitle(), QStringLiteral("Zelmar Pictavo"));
+        QCOMPARE(applicationTitle(), QStringLiteral("Zelmar Pictavo"));
         saveGrabs(m_window.get(), "main-window-first-start");
     }
 }
@@ -239,7 +239,7 @@ void TestMainWindow::nameNotUtf8ShownAlike() {
     open({host});
     const QString shown = QStringLiteral("Caf\uFFFD");
     auto* list = child<TDirectoryListBox>("Directory");
-    QCOMPARE(list->DisplayText(list->ItemIndex()), shown);
+    QCOMPARE(list->displayText(list->itemIndex()), shown);
     QString question;
     modaldriver::whenModal([&question](QWidget* dialog) {
         question = dialog->findChild<QLabel*>("Message")->text();
@@ -367,12 +367,12 @@ void TestMainWindow::driveWithoutMedium() {
     };
     auto* drive = child<TDriveComboBox>("Drive");
     modaldriver::whenModal(answer);
-    drive->SetDrive('E');
+    drive->setDrive('E');
     QCOMPARE(messages, QStringList{"Can't change to this drive. Maybe this drive is empty."});
     QVERIFY(!child<QWidget>("Directory")->isVisible());
     QVERIFY(!child<QWidget>("btnStart")->isEnabled());
     saveGrabs(m_window.get(), "main-window-drive-failed");
-    drive->SetDrive('D');
+    drive->setDrive('D');
     QVERIFY(child<QWidget>("Directory")->isVisible());
     QVERIFY(child<QWidget>("btnStart")->isEnabled());
     QCOMPARE(messages.size(), 1);
@@ -388,7 +388,7 @@ void TestMainWindow::enterPressesStart() {
     QFETCH(QString, focus);
     open({m_root.filePath("c/Pics").toStdString()});
     auto* list = child<TDirectoryListBox>("Directory");
-    list->SetItemIndex(0); // the drive's root, which Enter must not open
+    list->setItemIndex(0); // the drive's root, which Enter must not open
     QSignalSpy pressed(child<QPushButton>("btnStart"), &QPushButton::clicked);
     QString question;
     modaldriver::whenModal([&question](QWidget* dialog) {
@@ -407,7 +407,7 @@ void TestMainWindow::enterPressesStart() {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
     QCOMPARE(QChar(child<TDriveComboBox>("Drive")->Drive()), focus == "Drive" ? 'd' : 'c');
     if (focus == "Directory")
-        QCOMPARE(list->ItemIndex(), 1);
+        QCOMPARE(list->itemIndex(), 1);
 }
 
 // After the error about the size fields the focus is back in the field.

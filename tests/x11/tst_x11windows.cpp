@@ -127,7 +127,7 @@ void TestX11Windows::initTestCase() {
     probe.show();
     QVERIFY2(QTest::qWaitFor([&] { return frameKnown(probe); }), "no window manager frames it");
     m_frame = probe.windowHandle()->frameMargins();
-    SetApplicationTitle(QStringLiteral("Zelmar Pictavo"));
+    setApplicationTitle(QStringLiteral("Zelmar Pictavo"));
 }
 
 void TestX11Windows::cleanup() {
