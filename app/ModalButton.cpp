@@ -8,7 +8,7 @@ ModalButton::ModalButton(QWidget* parent)
     connect(this, &QAbstractButton::clicked, this, &ModalButton::passResultToWindow);
 }
 
-ModalButton::ModalButton(const QString& text, TModalResult result, QWidget* parent)
+ModalButton::ModalButton(const QString& text, ModalResult result, QWidget* parent)
     : ModalButton(parent) {
     setText(text);
     m_modalResult = result;

@@ -13,10 +13,10 @@ class ModalButton : public QPushButton {
 
 public:
     explicit ModalButton(QWidget* parent = nullptr);
-    ModalButton(const QString& text, TModalResult result, QWidget* parent = nullptr);
+    ModalButton(const QString& text, ModalResult result, QWidget* parent = nullptr);
 
-    TModalResult modalResult() const { return m_modalResult; }
-    void setModalResult(TModalResult result) { m_modalResult = result; }
+    ModalResult modalResult() const { return m_modalResult; }
+    void setModalResult(ModalResult result) { m_modalResult = result; }
 
     bool isCancel() const { return m_cancel; }
     void setCancel(bool cancel) { m_cancel = cancel; }
@@ -24,6 +24,6 @@ public:
 private:
     void passResultToWindow();
 
-    TModalResult m_modalResult = mrNone;
+    ModalResult m_modalResult = mrNone;
     bool m_cancel = false;
 };

@@ -9,7 +9,7 @@
 ModalForm::ModalForm(QWidget* parent)
     : QDialog(parent) {}
 
-void ModalForm::setModalResult(TModalResult result) {
+void ModalForm::setModalResult(ModalResult result) {
     if (result == m_modalResult)
         return;
     m_modalResult = result;

@@ -16,8 +16,8 @@ class ModalForm : public QDialog {
 public:
     explicit ModalForm(QWidget* parent = nullptr);
 
-    TModalResult modalResult() const { return m_modalResult; }
-    void setModalResult(TModalResult result);
+    ModalResult modalResult() const { return m_modalResult; }
+    void setModalResult(ModalResult result);
 
     // True while RunModal shows the window.
     bool isShownModally() const { return m_shownModally; }
@@ -42,8 +42,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    friend TModalResult RunModal(ModalForm* window);
+    friend ModalResult RunModal(ModalForm* window);
 
-    TModalResult m_modalResult = mrNone;
+    ModalResult m_modalResult = mrNone;
     bool m_shownModally = false;
 };

@@ -35,7 +35,7 @@ QPointer<QWindow> makeTransient(QWidget* window, QWidget* interrupted) {
 
 } // namespace
 
-TModalResult RunModal(ModalForm* window) {
+ModalResult RunModal(ModalForm* window) {
     if (!window)
         throw std::invalid_argument("RunModal needs a window");
     if (window->isVisible() || window->m_shownModally)
@@ -76,7 +76,7 @@ TModalResult RunModal(ModalForm* window) {
             form->m_shownModally = false;
     };
 
-    TModalResult result = mrNone;
+    ModalResult result = mrNone;
     try {
         window->setModalResult(mrNone);
         window->show();

@@ -11,4 +11,4 @@ class ModalForm;
 // and so does the application's quit request (QuitMonitor). The window is hidden, not
 // destroyed, when this returns. Throws std::invalid_argument for no window and
 // std::logic_error for a window that is already visible.
-TModalResult RunModal(ModalForm* window);
+ModalResult RunModal(ModalForm* window);

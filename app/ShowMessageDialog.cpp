@@ -3,8 +3,8 @@
 #include "app/RunModal.h"
 #include "app/TMessageForm.h"
 
-TModalResult ShowMessageDialog(const std::string& text, MessageKind kind, MessageButtons buttons,
-                               int helpContext) {
+ModalResult ShowMessageDialog(const std::string& text, MessageKind kind, MessageButtons buttons,
+                              int helpContext) {
     TMessageForm form(text, kind, buttons, helpContext);
     return RunModal(&form);
 }

@@ -7,5 +7,5 @@
 
 // Shows the modal message dialog (TMessageForm) and returns how it ended: the pressed
 // button's result, or mrCancel when it was closed or the application quit.
-TModalResult ShowMessageDialog(const std::string& text, MessageKind kind, MessageButtons buttons,
-                               int helpContext);
+ModalResult ShowMessageDialog(const std::string& text, MessageKind kind, MessageButtons buttons,
+                              int helpContext);

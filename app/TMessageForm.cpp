@@ -33,7 +33,7 @@ struct ButtonEntry {
     MessageButton button;
     const char* name;
     const char* caption;
-    TModalResult result;
+    ModalResult result;
 };
 
 constexpr std::array<ButtonEntry, MessageButtonCount> s_buttonEntries{{

@@ -27,7 +27,7 @@ public:
     int closeQueries = 0;
 
 private:
-    ModalButton* button(const char* name, TModalResult result) {
+    ModalButton* button(const char* name, ModalResult result) {
         auto* made = new ModalButton(QString::fromLatin1(name), result, this);
         made->setObjectName(made->text());
         made->move(0, 30 * int(findChildren<ModalButton*>().size() - 1));
