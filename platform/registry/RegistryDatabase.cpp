@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <initializer_list>
-#include <thread>
 
 namespace platform {
 
@@ -19,13 +18,6 @@ namespace {
 // "PCTV" in the header tells our database from any other SQLite file.
 constexpr std::int64_t ApplicationId = 0x50435456;
 constexpr std::int64_t SchemaVersion = 1;
-// How long a process waits for a lock that does not move before its calls stop waiting.
-// Start-up and exit each make a handful of calls; rather than keep the user waiting once per
-// call, they go on without the database. Waiting goes on while other processes get through,
-// and a call that waited and got through ends the stretch, as does a while without waiting,
-// such as a session between start-up and exit.
-constexpr std::int64_t WaitBudgetMs = 2000;
-constexpr std::int64_t WaitRenewalMs = 10000;
 
 // Key names are unique below their parent regardless of ASCII case; id 1 is the current
 // user's root and the only key without a parent. Values are never NULL: the empty value is a
@@ -99,12 +91,6 @@ int finish(sqlite3_stmt* statement, int rc) {
     return rc;
 }
 
-std::int64_t nowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // A URI for SQLite: the path with every byte that could end it or start an escape encoded.
 std::string uriOf(const std::string& file, const char* parameter) {
     static constexpr char Hex[] = "0123456789ABCDEF";
@@ -147,7 +133,7 @@ int RegistryDatabase::ensureOpen() {
 }
 
 int RegistryDatabase::openFile(const std::string& file) {
-    m_walPath = file + "-wal";
+    m_lockWait.watch(file + "-wal");
     const std::string folder = registryfiles::folderOf(file);
     if (const int status = registryfiles::makeFolder(folder))
         return status;
@@ -159,12 +145,11 @@ int RegistryDatabase::openFile(const std::string& file) {
     for (;;) {
         const registryfiles::FolderLock attempt = registryfiles::tryLockFolder(folderFd);
         locked = attempt == registryfiles::FolderLock::Locked;
-        if (attempt != registryfiles::FolderLock::Busy || !mayWait())
+        if (attempt != registryfiles::FolderLock::Busy ||
+            !m_lockWait.wait(std::chrono::milliseconds(10)))
             break;
-        m_waited = true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    noteOutcome(locked ? NoError : ErrorSharingViolation);
+    m_lockWait.noteOutcome(locked ? NoError : ErrorSharingViolation);
 
     int status = ErrorAccessDenied;
     // Not even tried when the file is read-only: SQLite would leave side files as read-only.
@@ -251,36 +236,8 @@ RegistryDatabase::Verdict RegistryDatabase::connect(const std::string& name, int
     }
     m_db = db;
     sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_handler(m_db, &RegistryDatabase::onBusy, this);
+    sqlite3_busy_handler(m_db, &LockWait::onBusy, &m_lockWait);
     return Verdict::Usable;
-}
-
-bool RegistryDatabase::mayWait() {
-    const std::int64_t now = nowMs();
-    if (m_waitDeadline == 0 || now >= m_waitDeadline + WaitRenewalMs)
-        m_waitDeadline = now + WaitBudgetMs;
-    return now < m_waitDeadline;
-}
-
-int RegistryDatabase::onBusy(void* database, int attempts) {
-    auto* self = static_cast<RegistryDatabase*>(database);
-    // A WAL that changes shows other processes getting through: the lock moves on.
-    if (std::int64_t mark = 0; registryfiles::changeMark(self->m_walPath, mark)) {
-        if (mark != self->m_walMark && self->m_waitDeadline != 0)
-            self->m_waitDeadline = nowMs() + WaitBudgetMs;
-        self->m_walMark = mark;
-    }
-    if (!self->mayWait())
-        return 0;
-    self->m_waited = true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(attempts < 10 ? attempts + 1 : 20));
-    return 1;
-}
-
-void RegistryDatabase::noteOutcome(int status) {
-    if (m_waited && status != ErrorSharingViolation)
-        m_waitDeadline = 0;
-    m_waited = false;
 }
 
 // What could not be read came back as its default; writing now would put that default over
@@ -406,8 +363,7 @@ void RegistryDatabase::close() {
     disconnect();
     m_openFailure = NoError;
     m_writeError = NoError;
-    m_waitDeadline = 0;
-    m_waited = false;
+    m_lockWait.reset();
 }
 
 void RegistryDatabase::disconnect() {

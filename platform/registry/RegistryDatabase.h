@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/registry/LockWait.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -49,7 +51,7 @@ public:
                  std::string_view data);
 
     // Ends the current stretch of waiting when the call waited and then got through.
-    void noteOutcome(int status);
+    void noteOutcome(int status) { m_lockWait.noteOutcome(status); }
 
 private:
     enum class Verdict { Usable, NotRegistry, Failed };
@@ -64,8 +66,6 @@ private:
     Verdict connect(const std::string& uri, int flags, int& status);
     Verdict inspect(bool& empty, int& status);
     Verdict checkAndPrepare(int& status);
-    bool mayWait();
-    static int onBusy(void* database, int attempts);
     int readFailed(int status);
     int createSchema();
     int prepareStatements();
@@ -84,12 +84,9 @@ private:
     sqlite3_stmt* m_readValue = nullptr;
     sqlite3_stmt* m_setValue = nullptr;
 
-    int m_openFailure = 0;           // why the file could not be opened; not retried
-    int m_writeError = 0;            // why this process must not write: read-only, or a read failed
-    std::int64_t m_waitDeadline = 0; // steady-clock ms; 0 while nothing is waiting
-    bool m_waited = false;           // by the call under way
-    std::string m_walPath;
-    std::int64_t m_walMark = 0; // size and time of the WAL when last seen waiting
+    int m_openFailure = 0; // why the file could not be opened; not retried
+    int m_writeError = 0;  // why this process must not write: read-only, or a read failed
+    LockWait m_lockWait;
 };
 
 } // namespace platform
