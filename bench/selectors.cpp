@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
 
     if (oneClick) {
         list.SetDirectory("E:\\small");
-        list.setItemIndex(list.Count() - 1); // "inner"
+        list.setItemIndex(list.count() - 1); // "inner"
         mark("one-click-begins\n");
         list.OpenSelected(); // what a double-click runs
         mark("one-click-ends\n");
@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
 
     std::printf("directory list, %d subdirectories: %7.2f ms (target <= 250)  readdir floor "
                 "%6.2f ms  ratio %5.1fx  items %d  [%s]\n",
-                count, fill, floor, fill / floor, list.Count(), fill <= 250 ? "ok" : "MISSED");
+                count, fill, floor, fill / floor, list.count(), fill <= 250 ? "ok" : "MISSED");
     std::printf("drive list, %d drives:                %7.2f ms (target <= 20)   [%s]\n",
                 drives.count(), driveFill, driveFill <= 20 ? "ok" : "MISSED");
     bool met = fill <= 250 && driveFill <= 20;

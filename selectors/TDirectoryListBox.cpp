@@ -217,7 +217,7 @@ void TDirectoryListBox::FillDirectoryList() {
     --m_filling;
 }
 
-int TDirectoryListBox::Count() {
+int TDirectoryListBox::count() {
     handleNeeded();
     return m_model->count();
 }

@@ -60,7 +60,7 @@ public:
     // Items as filled: count, stored text (the case the platform reported), displayed text,
     // image and level. Reading them puts the control on screen first, as the selection does.
     enum Image { OpenFolderImage, ClosedFolderImage, CurrentFolderImage };
-    int Count();
+    int count();
     std::string itemText(int index);
     QString displayText(int index);
     Image itemImage(int index);
@@ -100,7 +100,6 @@ private:
     void createWindow();
     void readCaseFlags();
     void resetItemHeight();
-    void ClearDriveLink(); // the linked selector is going away
 
     std::string m_directory;
     bool m_preserveCase = false;

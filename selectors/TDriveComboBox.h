@@ -71,7 +71,6 @@ private:
     void resetItemHeight();
     void userSelected(int index);
     void NotifyChange();
-    void ClearDirListLink(); // the linked list is going away
 
     char m_drive;
     TTextCase m_textCase = tcLowerCase;

@@ -32,7 +32,7 @@ QString str(const std::string& text) {
 QStringList describe(TDirectoryListBox& list) {
     static const char* const images[] = {"open", "closed", "current"};
     QStringList result;
-    for (int i = 0; i < list.Count(); ++i)
+    for (int i = 0; i < list.count(); ++i)
         result << QStringLiteral("%1 %2 %3")
                       .arg(str(list.itemText(i)), images[list.itemImage(i)])
                       .arg(list.itemLevel(i));
@@ -121,7 +121,7 @@ private slots:
                                                  "best closed 3", "Old closed 3", "Raw closed 3"}));
         QCOMPARE(m_list->itemIndex(), 2);
         QStringList paths;
-        for (int i = 0; i <= m_list->Count(); ++i)
+        for (int i = 0; i <= m_list->count(); ++i)
             paths << str(m_list->ItemPath(i));
         QCOMPARE(paths,
                  (QStringList{"C:\\", "C:\\Photos", "C:\\Photos\\2001", "C:\\Photos\\2001\\best",
@@ -131,7 +131,7 @@ private slots:
 
         // Each image starts 4 x level + 2 pixels in, and every item is one height.
         const QImage image = drawn(m_list.get());
-        for (int row = 0; row < m_list->Count(); ++row) {
+        for (int row = 0; row < m_list->count(); ++row) {
             const QRect rect = m_list->visualRect(m_list->model()->index(row, 0))
                                    .translated(m_list->viewport()->pos());
             QCOMPARE(rect.height(), m_list->ItemHeight());
@@ -172,9 +172,9 @@ private slots:
         m_list->show();
         m_list->SetDirectory("C:\\Names");
         int row = 0;
-        while (row < m_list->Count() && m_list->itemText(row) != name.toStdString())
+        while (row < m_list->count() && m_list->itemText(row) != name.toStdString())
             ++row;
-        QVERIFY(row < m_list->Count());
+        QVERIFY(row < m_list->count());
         m_log.clear();
         QTest::mouseDClick(m_list->viewport(), Qt::LeftButton, {},
                            m_list->visualRect(m_list->model()->index(row, 0)).center());
@@ -356,7 +356,7 @@ private slots:
     void namesInAnyScriptOrEncoding() {
         m_list->SetDirectory("C:\\Odd");
         QList<QByteArray> names;
-        for (int i = 2; i < m_list->Count(); ++i)
+        for (int i = 2; i < m_list->count(); ++i)
             names << QByteArray::fromStdString(m_list->itemText(i));
         QCOMPARE(names, (QList<QByteArray>{"best", "caf\xe9", "\xc3\x89t\xc3\xa9", "zoo"}));
         m_list->setItemIndex(3);
@@ -506,7 +506,7 @@ private slots:
         QCOMPARE((QStringList{m_list->displayText(0), m_list->displayText(1)}), shown);
         QCOMPARE(str(m_list->itemText(1)), "Twins");
         QStringList found;
-        for (int i = 2; i < m_list->Count(); ++i)
+        for (int i = 2; i < m_list->count(); ++i)
             found << str(m_list->itemText(i));
         if (!sensitive)
             subdirectories[1] = firstFound(m_root.filePath("c/Twins"), {"raw", "Raw"});
