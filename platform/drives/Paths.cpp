@@ -214,27 +214,28 @@ struct LockedState {
     std::lock_guard<std::mutex> lock{s.mutex};
 
     LockedState() { ensureInitialized(s, drives); }
+
+    int resolve(std::string_view path, std::string& absolute) {
+        return resolveLocked(s, drives, path, absolute);
+    }
+    int hostPath(std::string_view path, std::string& absolute, std::string& hostPath) {
+        return hostPathLocked(s, drives, path, absolute, hostPath);
+    }
 };
 
 } // namespace
 
 int resolveDrivePath(std::string_view path, std::string& absolute) {
-    LockedState locked;
-    DirectoryState& s = locked.s;
-    const std::vector<Drive>& drives = locked.drives;
     std::string result;
-    if (const int error = resolveLocked(s, drives, path, result))
+    if (const int error = LockedState().resolve(path, result))
         return error;
     absolute = std::move(result);
     return NoError;
 }
 
 int toHostPath(std::string_view drivePath, std::string& hostPath) {
-    LockedState locked;
-    DirectoryState& s = locked.s;
-    const std::vector<Drive>& drives = locked.drives;
     std::string absolute, result;
-    if (const int error = hostPathLocked(s, drives, drivePath, absolute, result))
+    if (const int error = LockedState().hostPath(drivePath, absolute, result))
         return error;
     hostPath = std::move(result);
     return NoError;
@@ -276,9 +277,8 @@ int setCurrentDirectory(std::string_view path) {
         return fault;
     LockedState locked;
     DirectoryState& s = locked.s;
-    const std::vector<Drive>& drives = locked.drives;
     std::string absolute, hostPath;
-    if (const int error = hostPathLocked(s, drives, path, absolute, hostPath))
+    if (const int error = locked.hostPath(path, absolute, hostPath))
         return error;
     if (chdir(hostPath.c_str()) != 0)
         return enterError(errno, hostPath);
@@ -289,10 +289,8 @@ int setCurrentDirectory(std::string_view path) {
 
 int findDirectory(std::string_view path, std::string& absolute) {
     LockedState locked;
-    DirectoryState& s = locked.s;
-    const std::vector<Drive>& drives = locked.drives;
     std::string resolved, hostPath;
-    if (const int error = hostPathLocked(s, drives, path, resolved, hostPath))
+    if (const int error = locked.hostPath(path, resolved, hostPath))
         return error;
     struct stat info {};
     if (stat(hostPath.c_str(), &info) != 0)
